@@ -1,0 +1,350 @@
+#include "platform/inet/http_transfer.h"
+
+#include <curl/curl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+
+#include "win/wininet.h"
+
+namespace platform::inet {
+
+namespace {
+
+// libcurl reads the socket in pieces of this size; large pieces keep the
+// per-step cost low for big bodies while memory stays bounded.
+constexpr long kReceiveBufferBytes = 64 * 1024;
+
+// The process's cookie store, shared by every session as the system keeps one.
+std::array<std::mutex, CURL_LOCK_DATA_LAST> g_share_locks;
+
+void LockShare(CURL*, curl_lock_data data, curl_lock_access, void*) { g_share_locks[data].lock(); }
+void UnlockShare(CURL*, curl_lock_data data, void*) { g_share_locks[data].unlock(); }
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CURLSH* CookieShare() {
+    static CURLSH* share = [] {
+        InitCurlOnce();
+        CURLSH* s = curl_share_init();
+        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, LockShare);
+        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, UnlockShare);
+        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        return s;
+    }();
+    return share;
+}
+
+bool IsRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+bool HasHeader(const std::vector<std::string>& lines, std::string_view name) {
+    for (const std::string& l : lines)
+        if (StartsWithIgnoreCase(l, name) && l.size() > name.size() && l[name.size()] == ':') return true;
+    return false;
+}
+
+}  // namespace
+
+int ParseStatusLine(std::string_view line) {
+    if (!line.starts_with("HTTP/")) return 0;
+    size_t sp = line.find(' ');
+    if (sp == std::string_view::npos || sp + 4 > line.size()) return 0;
+    int code = 0;
+    for (size_t i = sp + 1; i < sp + 4; ++i) {
+        if (line[i] < '0' || line[i] > '9') return 0;
+        code = code * 10 + (line[i] - '0');
+    }
+    return code;
+}
+
+HttpTransfer::~HttpTransfer() { Cleanup(); }
+
+void HttpTransfer::Cleanup() {
+    if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
+    if (easy_) curl_easy_cleanup(easy_);
+    if (multi_) curl_multi_cleanup(multi_);
+    if (headers_) curl_slist_free_all(headers_);
+    easy_ = nullptr;
+    multi_ = nullptr;
+    headers_ = nullptr;
+}
+
+size_t HttpTransfer::HeaderCallback(char* p, size_t size, size_t n, void* self) {
+    return static_cast<HttpTransfer*>(self)->OnHeader(std::string_view(p, size * n));
+}
+
+size_t HttpTransfer::WriteCallback(char* p, size_t size, size_t n, void* self) {
+    return static_cast<HttpTransfer*>(self)->OnBody(p, size * n);
+}
+
+size_t HttpTransfer::OnHeader(std::string_view raw) {
+    // Trailers of a chunked body arrive here too; they are not part of the block.
+    if (headers_done_) return raw.size();
+    header_bytes_ += raw.size();
+    if (header_bytes_ > max_header_bytes_) {
+        abort_ = Abort::HeaderLimit;
+        return 0;
+    }
+    std::string_view line = raw;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    if (!in_block_) {
+        block_.clear();
+        status_ = ParseStatusLine(line);
+        in_block_ = true;
+    }
+    if (line.empty()) {
+        in_block_ = false;
+        // An interim reply (100 Continue) is followed by the real one.
+        if (status_ >= 100 && status_ < 200) {
+            block_.clear();
+            return raw.size();
+        }
+        block_ += "\r\n";
+        headers_done_ = true;
+        return raw.size();
+    }
+    block_.append(line);
+    block_ += "\r\n";
+    return raw.size();
+}
+
+size_t HttpTransfer::OnBody(const char* p, size_t n) {
+    if (body_bytes_ + n > max_body_bytes_) {
+        // Keep what fits, then end the transfer.
+        size_t keep = static_cast<size_t>(max_body_bytes_ - body_bytes_);
+        buf_.insert(buf_.end(), p, p + keep);
+        body_bytes_ += keep;
+        abort_ = Abort::BodyLimit;
+        return 0;
+    }
+    buf_.insert(buf_.end(), p, p + n);
+    body_bytes_ += n;
+    return n;
+}
+
+template <typename Pred>
+void HttpTransfer::Pump(Pred done) {
+    while (!done() && !finished_) {
+        int running = 0;
+        curl_multi_perform(multi_, &running);
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi_, &left)) {
+            if (msg->msg == CURLMSG_DONE) {
+                finished_ = true;
+                result_ = msg->data.result;
+            }
+        }
+        if (done() || finished_) break;
+        // curl_multi_poll also wakes for libcurl's own timers (time-outs).
+        curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+    }
+}
+
+uint32_t HttpTransfer::FailureCode() const {
+    if (abort_ == Abort::HeaderLimit) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    if (abort_ == Abort::BodyLimit) return ERROR_INTERNET_CONNECTION_ABORTED;
+    switch (static_cast<CURLcode>(result_)) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_INTERNET_NAME_NOT_RESOLVED;
+        case CURLE_COULDNT_CONNECT: return ERROR_INTERNET_CANNOT_CONNECT;
+        case CURLE_OPERATION_TIMEDOUT: return ERROR_INTERNET_TIMEOUT;
+        case CURLE_URL_MALFORMAT: return ERROR_INTERNET_INVALID_URL;
+        case CURLE_UNSUPPORTED_PROTOCOL: return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR: return ERROR_INTERNET_SEC_CERT_ERRORS;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_SSL_SHUTDOWN_FAILED: return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+        case CURLE_WEIRD_SERVER_REPLY: return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+        case CURLE_OUT_OF_MEMORY: return ERROR_NOT_ENOUGH_MEMORY;
+        case CURLE_PARTIAL_FILE: return ERROR_INTERNET_CONNECTION_ABORTED;
+        default: return ERROR_INTERNET_CONNECTION_RESET;
+    }
+}
+
+bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
+    Cleanup();
+    block_.clear();
+    status_ = 0;
+    in_block_ = false;
+    headers_done_ = false;
+    header_bytes_ = 0;
+    body_bytes_ = 0;
+    abort_ = Abort::None;
+    buf_.clear();
+    buf_pos_ = 0;
+    finished_ = false;
+    result_ = CURLE_OK;
+    max_header_bytes_ = spec.limits.max_header_bytes;
+    max_body_bytes_ = spec.limits.max_body_bytes;
+
+    InitCurlOnce();
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    if (!easy_ || !multi_) {
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    CURL* e = easy_;
+    curl_easy_setopt(e, CURLOPT_URL, spec.url.c_str());
+    // The path goes out as the caller wrote it: no "/../" folding.
+    curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, spec.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // redirections are followed here, by the flags
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, spec.limits.connect_timeout_ms);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, spec.limits.stall_timeout_s);
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, spec.limits.total_timeout_ms);
+    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &HttpTransfer::HeaderCallback);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &HttpTransfer::WriteCallback);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Bodies are handed over as the server encoded them, never decoded here.
+    curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(e, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
+    if (!spec.user_agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, spec.user_agent.c_str());
+
+    std::string ca = ExtraCaFile();
+    if (!ca.empty()) {
+        // An extra trust file must not replace the system's store.
+        curl_easy_setopt(e, CURLOPT_CAINFO, ca.c_str());
+        if (access("/etc/ssl/certs", R_OK) == 0) curl_easy_setopt(e, CURLOPT_CAPATH, "/etc/ssl/certs");
+    }
+
+    if (spec.proxy) curl_easy_setopt(e, CURLOPT_PROXY, spec.proxy->c_str());
+    if (!spec.proxy_user.empty()) curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, spec.proxy_user.c_str());
+    if (!spec.proxy_password.empty()) curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, spec.proxy_password.c_str());
+    if (!spec.user.empty()) curl_easy_setopt(e, CURLOPT_USERNAME, spec.user.c_str());
+    if (!spec.password.empty()) curl_easy_setopt(e, CURLOPT_PASSWORD, spec.password.c_str());
+
+    if (spec.cookies) {
+        curl_easy_setopt(e, CURLOPT_SHARE, CookieShare());
+        curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // switches the cookie engine on, reads no file
+    }
+
+    // Caller's header lines, then removals of libcurl's own defaults that the
+    // system would not send.
+    for (const std::string& line : spec.header_lines) {
+        // libcurl drops "Name:" with an empty value; "Name;" sends it as "Name:".
+        std::string_view l = line;
+        size_t colon = l.find(':');
+        std::string_view value = l.substr(colon + 1);
+        bool blank = value.find_first_not_of(" \t") == std::string_view::npos;
+        std::string entry = blank ? std::string(l.substr(0, colon)) + ";" : line;
+        headers_ = curl_slist_append(headers_, entry.c_str());
+    }
+    if (!HasHeader(spec.header_lines, "Accept")) headers_ = curl_slist_append(headers_, "Accept:");
+    if (!HasHeader(spec.header_lines, "Content-Type")) headers_ = curl_slist_append(headers_, "Content-Type:");
+    if (!HasHeader(spec.header_lines, "Expect")) headers_ = curl_slist_append(headers_, "Expect:");
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+
+    if (spec.method == "HEAD") {
+        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    } else if (spec.has_body) {
+        body_copy_ = spec.body;
+        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_copy_.size()));
+        curl_easy_setopt(e, CURLOPT_POSTFIELDS, body_copy_.data());
+        if (spec.method != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, spec.method.c_str());
+    } else if (spec.method == "GET") {
+        curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, spec.method.c_str());
+    }
+
+    curl_multi_add_handle(multi_, easy_);
+    Pump([this] { return headers_done_; });
+    if (!headers_done_) {
+        *error = FailureCode();
+        Cleanup();
+        return false;
+    }
+    return true;
+}
+
+bool HttpTransfer::Send(const RequestSpec& first, uint32_t* error) {
+    RequestSpec spec = first;
+    bool secure = StartsWithIgnoreCase(spec.url, "https:");
+    for (long hop = 0;; ++hop) {
+        if (!StartHop(spec, error)) return false;
+        if (!spec.follow_redirects || !IsRedirect(status_) || hop >= spec.limits.max_redirects) return true;
+        char* target = nullptr;
+        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
+        if (!target || !*target) return true;
+        std::string next = target;
+        bool next_secure = StartsWithIgnoreCase(next, "https:");
+        bool next_plain = StartsWithIgnoreCase(next, "http:");
+        if (!next_secure && !next_plain) return true;
+        // A change of scheme is followed only when the request's flags allow it;
+        // otherwise the redirection itself is the reply.
+        if (!secure && next_secure && !spec.allow_redirect_to_https) return true;
+        if (secure && next_plain && !spec.allow_redirect_to_http) return true;
+        // As browsers do: 303, and 301/302 after a POST, continue with a GET.
+        if (status_ == 303 || ((status_ == 301 || status_ == 302) && spec.method == "POST")) {
+            if (spec.method != "HEAD") spec.method = "GET";
+            spec.has_body = false;
+            spec.body.clear();
+            std::erase_if(spec.header_lines, [](const std::string& l) {
+                return StartsWithIgnoreCase(l, "Content-Type:") || StartsWithIgnoreCase(l, "Content-Length:");
+            });
+        }
+        spec.url = next;
+        secure = next_secure;
+    }
+}
+
+bool HttpTransfer::Read(char* out, size_t n, size_t* got, uint32_t* error) {
+    *got = 0;
+    if (!headers_done_ || !easy_) {
+        *error = ERROR_INTERNET_INCORRECT_HANDLE_STATE;
+        return false;
+    }
+    while (*got < n) {
+        size_t avail = buf_.size() - buf_pos_;
+        if (avail > 0) {
+            size_t take = std::min(avail, n - *got);
+            std::memcpy(out + *got, buf_.data() + buf_pos_, take);
+            buf_pos_ += take;
+            *got += take;
+            continue;
+        }
+        buf_.clear();
+        buf_pos_ = 0;
+        if (finished_) break;
+        Pump([this] { return !buf_.empty(); });
+    }
+    if (*got == 0 && finished_ && (result_ != CURLE_OK || abort_ != Abort::None)) {
+        *error = FailureCode();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform::inet
