@@ -1,0 +1,63 @@
+#pragma once
+// Rendered pictures on disk, bounded by size with least-recently-used
+// eviction. Files are named by the request's hash and written through a
+// temporary file and rename, so a reader never sees half a picture.
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "service/form.h"
+
+namespace sigservice {
+
+class PictureCache {
+ public:
+  // Creates dir if needed and indexes the pictures already there (oldest
+  // first by modification time), then evicts down to maxBytes.
+  PictureCache(std::string dir, std::uint64_t maxBytes);
+
+  const std::string& Dir() const { return dir_; }
+  // The picture's bytes, or nothing when it is not (or no longer) on disk.
+  std::optional<std::string> Get(const std::string& name);
+  // Whether the picture is on disk; counts as a use for eviction.
+  bool Has(const std::string& name);
+  // Writes the picture unless it is there already. False when the disk
+  // refused it (full, read-only...): the caller still has the bytes.
+  bool Put(const std::string& name, const std::string& png);
+
+  // Requests behind recent names, so a picture evicted or never written
+  // (full disk) is drawn again when asked for instead of being lost.
+  void Remember(const std::string& name, const SignatureRequest& request);
+  std::optional<SignatureRequest> Recall(const std::string& name);
+
+  std::uint64_t Bytes();
+  std::size_t Files();
+  std::uint64_t Hits() { return hits_; }
+
+ private:
+  struct Entry {
+    std::uint64_t size;
+    std::list<std::string>::iterator lru;
+  };
+  std::string PathOf(const std::string& name) const { return dir_ + "/" + name + ".png"; }
+  void Touch(Entry& e);
+  void EvictLocked();
+
+  std::string dir_;
+  std::uint64_t maxBytes_;
+  std::mutex mutex_;
+  std::unordered_map<std::string, Entry> index_;
+  std::list<std::string> lru_;  // front = most recent
+  std::uint64_t total_ = 0;
+  std::atomic<std::uint64_t> hits_{0};
+
+  static constexpr std::size_t kRememberCount = 8192;
+  std::unordered_map<std::string, std::pair<SignatureRequest, std::list<std::string>::iterator>> recipes_;
+  std::list<std::string> recipeLru_;
+};
+
+}  // namespace sigservice
