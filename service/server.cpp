@@ -223,14 +223,19 @@ MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const 
     if (*uploadSize > 0) {
       if (Clock::now() - st->start > kRequestDeadline)
         return Queue(connection, st, Error(408, "The form arrived too slowly."), false);
-      if (st->body.size() + *uploadSize > kMaxFormBytes) {
-        *uploadSize = 0;
-        return Queue(connection, st, Error(413, "The form is larger than 16 KiB."), false);
+      // A body without a length that outgrows the bound is read and dropped
+      // to its end (within the deadline), so the 413 reaches the client
+      // instead of a reset connection.
+      if (st->tooLarge || st->body.size() + *uploadSize > kMaxFormBytes) {
+        st->tooLarge = true;
+        st->body.clear();
+      } else {
+        st->body.append(uploadData, *uploadSize);
       }
-      st->body.append(uploadData, *uploadSize);
       *uploadSize = 0;
       return MHD_YES;
     }
+    if (st->tooLarge) return Queue(connection, st, Error(413, "The form is larger than 16 KiB."), false);
     return Queue(connection, st, self->HandlePost(url, st->body), false);
   }
   if (m == "GET" || m == "HEAD") return Queue(connection, st, self->HandleGet(url), m == "HEAD");
