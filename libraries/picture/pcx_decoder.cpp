@@ -1,0 +1,145 @@
+// PCX, 8 bits in one plane and 1 bit in one plane. The run-length coding is a
+// few lines; no library we use reads PCX.
+#include <algorithm>
+#include <cstring>
+
+#include "libraries/picture/decode_util.h"
+
+namespace picture {
+
+using detail::Fail;
+using detail::Le16;
+
+namespace {
+
+constexpr size_t kHeaderSize = 128;
+
+// The coded data is one stream of lines of `lineBytes` bytes each; a run may
+// carry over into the next line, as some writers produce.
+class RunDecoder {
+ public:
+  RunDecoder(const uint8_t* p, const uint8_t* end) : p_(p), end_(end) {}
+
+  // Produces exactly `count` bytes into dst; false if the data ends first.
+  bool Read(uint8_t* dst, size_t count) {
+    size_t n = 0;
+    while (n < count) {
+      if (run_) {
+        const size_t k = std::min(run_, count - n);
+        std::memset(dst + n, value_, k);
+        n += k;
+        run_ -= k;
+        continue;
+      }
+      // Literal bytes are the common case: copy them without going round.
+      const uint8_t* q = p_;
+      const size_t room = std::min(count - n, size_t(end_ - p_));
+      const uint8_t* stop = p_ + room;
+      while (q < stop && *q <= 192) ++q;
+      if (q != p_) {
+        std::memcpy(dst + n, p_, size_t(q - p_));
+        n += size_t(q - p_);
+        p_ = q;
+        continue;
+      }
+      if (p_ >= end_) return false;
+      const uint8_t c = *p_++;
+      if (p_ >= end_) return false;
+      run_ = size_t(c - 192);
+      value_ = *p_++;
+    }
+    return true;
+  }
+
+  const uint8_t* position() const { return p_; }
+
+ private:
+  const uint8_t* p_;
+  const uint8_t* end_;
+  size_t run_ = 0;
+  uint8_t value_ = 0;
+};
+
+}  // namespace
+
+PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const DecodeLimits& limits) {
+  if (b.size() <= kHeaderSize) return Fail(error, "pcx: too short");
+  if (b[0] != 0x0A || b[1] > 5 || b[2] != 1) return Fail(error, "pcx: bad header");
+  const uint8_t bits = b[3];
+  const uint16_t xmin = Le16(&b[4]), ymin = Le16(&b[6]), xmax = Le16(&b[8]), ymax = Le16(&b[10]);
+  const uint8_t planes = b[65];
+  const uint16_t lineBytes = Le16(&b[66]);
+  if (xmax < xmin || ymax < ymin) return Fail(error, "pcx: bad window");
+  const int64_t width = int64_t(xmax) - xmin + 1;
+  const int64_t height = int64_t(ymax) - ymin + 1;
+  if (!detail::SizeAllowed(width, height, limits)) return Fail(error, "pcx: size outside the limits");
+  // One plane only: several 8-bit planes are a true-colour file, several 1-bit
+  // planes a 16-colour one; neither fits the bitmap layouts.
+  if (planes != 1) return Fail(error, "pcx: more than one plane");
+  RunDecoder runs(b.data() + kHeaderSize, b.data() + b.size());
+
+  if (bits == 8) {
+    if (lineBytes < width) return Fail(error, "pcx: line shorter than the width");
+    const size_t stride = detail::Stride8(int32_t(width));
+    const size_t rowsStart = kBitmapInfoHeaderSize + kPaletteBytes;
+    auto picture = std::make_unique<DecodedPicture>();
+    picture->kind = PictureFormat::Pcx8;
+    picture->width = int32_t(width);
+    picture->height = int32_t(height);
+    picture->pixels.assign(rowsStart + stride * size_t(height), 0);
+    uint8_t* base = picture->pixels.data();
+    detail::WriteInfoHeader8(base, int32_t(width), int32_t(height));
+    std::vector<uint8_t> scratch;
+    if (lineBytes > stride) scratch.resize(lineBytes);
+    for (int64_t y = 0; y < height; ++y) {
+      uint8_t* row = base + rowsStart + stride * size_t(y);
+      uint8_t* dst = scratch.empty() ? row : scratch.data();
+      if (!runs.Read(dst, lineBytes)) return Fail(error, "pcx: pixel data truncated");
+      if (scratch.empty())
+        std::memset(row + width, 0, stride - size_t(width));
+      else
+        std::memcpy(row, scratch.data(), size_t(width));
+    }
+    // The colour table follows a 12 marker after the data; some writers leave
+    // a gap, so the file's last 769 bytes are tried too. Without one the
+    // indices show as grey levels.
+    uint8_t* palette = base + kBitmapInfoHeaderSize;
+    const uint8_t* end = b.data() + b.size();
+    const uint8_t* table = nullptr;
+    const uint8_t* after = runs.position();
+    if (end - after >= 769 && *after == 12)
+      table = after + 1;
+    else if (b.size() >= kHeaderSize + 769 && end[-769] == 12)
+      table = end - 768;
+    for (int i = 0; i < 256; ++i) {
+      palette[i * 4 + 0] = table ? table[i * 3 + 2] : uint8_t(i);
+      palette[i * 4 + 1] = table ? table[i * 3 + 1] : uint8_t(i);
+      palette[i * 4 + 2] = table ? table[i * 3 + 0] : uint8_t(i);
+      palette[i * 4 + 3] = 0;
+    }
+    return picture;
+  }
+
+  if (bits == 1) {
+    if (b[1] != 3) return Fail(error, "pcx: 1-bit file of another version");
+    const size_t used = size_t((width + 7) / 8);
+    const size_t outRow = (used + 1) & ~size_t(1);
+    // Each stored line is lineBytes long whatever the width, so rows are
+    // consumed by that count to stay in step.
+    if (lineBytes < used) return Fail(error, "pcx: line shorter than the width");
+    auto picture = std::make_unique<DecodedPicture>();
+    picture->kind = PictureFormat::Pcx1;
+    picture->width = int32_t(width);
+    picture->height = int32_t(height);
+    picture->pixels.assign(outRow * size_t(height), 0);
+    std::vector<uint8_t> line(lineBytes);
+    for (int64_t y = 0; y < height; ++y) {
+      if (!runs.Read(line.data(), lineBytes)) return Fail(error, "pcx: pixel data truncated");
+      std::memcpy(&picture->pixels[outRow * size_t(y)], line.data(), used);
+    }
+    return picture;
+  }
+  return Fail(error, "pcx: unsupported depth");
+}
+
+}  // namespace picture
