@@ -63,6 +63,12 @@ class Source {
       Fail(&n, e.what());
     }
   }
+  // For zero-terminated fields (names, tags), where a NUL would cut the text.
+  std::string GbkNoNul(const toml::node& n, const std::string& what) const {
+    std::string s = Gbk(n, what);
+    if (s.find('\0') != std::string::npos) Fail(&n, what + " must not hold a NUL");
+    return s;
+  }
   bool Bool(const toml::node& n, const std::string& what) const {
     const auto* v = n.as_boolean();
     if (!v) Fail(&n, what + " must be true or false");
@@ -257,13 +263,13 @@ class WindowReader {
                           "handlers_from"},
                       "[[unit]]");
         rt::TemplateRecord rec = Common(t, rt::RecordKind::Unit, "id");
-        rec.name = src_.Gbk(Required(t, "name"), "name");
+        rec.name = src_.GbkNoNul(Required(t, "name"), "name");
         if (rec.name.empty()) src_.Fail(t.get("name"), "a unit needs a name");
         const std::string type_name = src_.Utf8(Required(t, "type"), "type");
         rec.type_code = TypeCode(*t.get("type"), type_name);
         if (rec.type_code == rt::WindowData::kTypeCode)
           src_.Fail(t.get("type"), "only the [window] table is a window unit");
-        if (auto* s = t.get("second_name")) rec.second_name = src_.Gbk(*s, "second_name");
+        if (auto* s = t.get("second_name")) rec.second_name = src_.GbkNoNul(*s, "second_name");
         if (auto* s = t.get("word_a")) rec.word_a = src_.Word(*s, "word_a");
         if (auto* s = t.get("word_b")) rec.word_b = src_.Word(*s, "word_b");
         rec.unit_data = StoredData(src_, rec.type_code, type_name, Settings(t));
@@ -356,7 +362,7 @@ class WindowReader {
         else src_.Fail(&x, "flags are \"visible\", \"disabled\" and \"tab_stop\"");
       }
     }
-    if (const toml::node* n = t.get("tag")) rec.tag = src_.Gbk(*n, "tag");
+    if (const toml::node* n = t.get("tag")) rec.tag = src_.GbkNoNul(*n, "tag");
 
     // 4 zero bytes are the default pointer; a stock pointer is its number.
     uint32_t pointer = 0;

@@ -332,4 +332,8 @@ TEST(SegmentReader, EveryByteOfTheRealSegmentFlipped) {
     }
   }
   EXPECT_GT(refused, 0u);
+
+  // And every stream that ends inside it is refused.
+  for (size_t n = 0; n < seg.size(); ++n)
+    EXPECT_FALSE(rt::ParseTemplateSegment(std::span(seg.data(), n)).ok()) << n;
 }

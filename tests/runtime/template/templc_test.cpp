@@ -145,6 +145,8 @@ TEST_F(TemplcTest, ErrorsNameTheFileAndLine) {
   EXPECT_NE(ErrorOf(with("[[0, \"B\"], [2, \"\"]]", "[[0, \"B\"], [0, \"A\"]]")).find("event listed twice"),
             std::string::npos);
   EXPECT_NE(ErrorOf(with("[window]\n", "[window\n")).find("w.toml:"), std::string::npos);
+  EXPECT_NE(ErrorOf(with("tag = \"t\"", "tag = \"a\\u0000b\"")).find("must not hold a NUL"),
+            std::string::npos);
   // The box inside the edit box, which is inside the box.
   std::string cycle = with("flags = [\"visible\"]\n[[unit]]", "flags = [\"visible\"]\nparent = \"edit\"\n[[unit]]");
   EXPECT_NE(ErrorOf(cycle).find("parent cycle"), std::string::npos);
