@@ -232,7 +232,7 @@ class WindowReader {
 
   rt::WindowTemplate Read() {
     const toml::table root = ParseFile(src_.file());
-    src_.OnlyKeys(root, {"window", "unit"}, "a window file");
+    src_.OnlyKeys(root, {"window", "menu", "unit"}, "a window file");
     const toml::node* win = root.get("window");
     if (!win) src_.Fail(nullptr, "no [window] table");
     const toml::table& wt = src_.Table(*win, "window");
@@ -253,6 +253,17 @@ class WindowReader {
     unit.unit_data = StoredData(src_, unit.type_code, "window", Settings(wt));
     w.records.push_back(std::move(unit));
 
+    // Menu items: one contiguous run right after the window unit, in order.
+    if (const toml::node* menus = root.get("menu")) {
+      for (const toml::node& n : src_.Array(*menus, "menu")) {
+        rt::TemplateRecord item = MenuItem(src_.Table(n, "[[menu]]"));
+        for (const rt::TemplateRecord& other : w.records)
+          if (other.id == item.id) src_.Fail(&n, "a record with this id already exists");
+        w.records.push_back(std::move(item));
+      }
+    }
+
+    const size_t first_unit = w.records.size();
     std::vector<const toml::table*> unit_tables;
     std::map<std::string, size_t> by_name;
     if (const toml::node* units = root.get("unit")) {
@@ -286,10 +297,10 @@ class WindowReader {
     // the parents, listed in stored record order.
     for (size_t i = 0; i < unit_tables.size(); ++i) {
       const toml::table& t = *unit_tables[i];
-      rt::TemplateRecord& rec = w.records[i + 1];
+      rt::TemplateRecord& rec = w.records[first_unit + i];
       if (const toml::node* p = t.get("parent")) {
         const size_t at = Lookup(by_name, *p, "parent");
-        if (at == i + 1) src_.Fail(p, "a unit cannot contain itself");
+        if (at == first_unit + i) src_.Fail(p, "a unit cannot contain itself");
         rec.parent = w.records[at].id;
         w.records[at].children.push_back(rec.id);
       }
@@ -300,10 +311,11 @@ class WindowReader {
         rec.reserved[0] = w.records[at].id;
       }
     }
-    for (size_t i = 1; i < w.records.size(); ++i) {
+    for (size_t i = first_unit; i < w.records.size(); ++i) {
       rt::UnitId p = w.records[i].parent;
       for (size_t steps = 0; p != 0; ++steps) {
-        if (steps > w.records.size()) src_.Fail(unit_tables[i - 1]->get("parent"), "parent cycle");
+        if (steps > w.records.size())
+          src_.Fail(unit_tables[i - first_unit]->get("parent"), "parent cycle");
         p = w.Find(p)->parent;
       }
     }
@@ -333,6 +345,48 @@ class WindowReader {
     auto it = by_name.find(src_.Gbk(n, what));
     if (it == by_name.end()) src_.Fail(&n, std::string(what) + " names no unit of this window");
     return it->second;
+  }
+
+  rt::TemplateRecord MenuItem(const toml::table& t) const {
+    src_.OnlyKeys(t, {"name", "id", "type", "caption", "flags", "handler", "words", "second_name"},
+                  "[[menu]]");
+    rt::TemplateRecord rec;
+    rec.kind = rt::RecordKind::MenuItem;
+    rec.id = src_.Word(Required(t, "id"), "id");
+    rt::RecordKind actual;
+    if (!rt::IsValidId(rec.id) || !rt::RecordKindOf(rec.id, actual) ||
+        actual != rt::RecordKind::MenuItem)
+      src_.Fail(t.get("id"), "a menu item id has the form 0x26nnnnnn");
+    if (auto* n = t.get("name")) rec.name = src_.GbkNoNul(*n, "name");
+    if (auto* n = t.get("second_name")) rec.second_name = src_.GbkNoNul(*n, "second_name");
+    if (auto* n = t.get("type")) rec.type_code = src_.Word(*n, "type");
+    if (auto* n = t.get("caption")) rec.caption = src_.GbkNoNul(*n, "caption");
+    if (const toml::node* w = t.get("words")) {
+      const toml::array& words = src_.Array(*w, "words");
+      if (words.size() != 2) src_.Fail(w, "words is [word, word]");
+      rec.menu_words = {src_.Word(*words.get(0), "word"), src_.Word(*words.get(1), "word")};
+    }
+    if (const toml::node* f = t.get("flags")) {
+      for (const toml::node& x : src_.Array(*f, "flags")) {
+        const std::string flag = src_.Utf8(x, "flag");
+        if (flag == "hidden") rec.flags |= rt::kMenuHidden;
+        else if (flag == "disabled") rec.flags |= rt::kMenuDisabled;
+        else if (flag == "checked") rec.flags |= rt::kMenuChecked;
+        else src_.Fail(&x, "menu flags are \"hidden\", \"disabled\" and \"checked\"");
+      }
+    }
+    if (const toml::node* h = t.get("handler")) rec.menu_handler.stored_offset = Routine(*h);
+    return rec;
+  }
+
+  // A routine name as its stored offset; "" is no handler.
+  uint32_t Routine(const toml::node& n) const {
+    const std::string routine = src_.Utf8(n, "routine name");
+    if (routine.empty()) return rt::kNoHandlerOffset;
+    auto it = std::find(routines_.begin(), routines_.end(), routine);
+    if (it == routines_.end())
+      src_.Fail(&n, "routine '" + routine + "' is not in the program's routine list");
+    return static_cast<uint32_t>(it - routines_.begin());
   }
 
   // Fields shared by the window unit and ordinary units.
@@ -377,15 +431,7 @@ class WindowReader {
         if (pair.size() != 2) src_.Fail(&pair_node, "a handler is [event number, \"Routine\"]");
         rt::EventHandler e;
         e.event = src_.Signed(*pair.get(0), "event number");
-        const std::string routine = src_.Utf8(*pair.get(1), "routine name");
-        if (routine.empty()) {
-          e.stored_offset = rt::kNoHandlerOffset;  // an event listed with no handler
-        } else {
-          auto it = std::find(routines_.begin(), routines_.end(), routine);
-          if (it == routines_.end())
-            src_.Fail(pair.get(1), "routine '" + routine + "' is not in the program's routine list");
-          e.stored_offset = static_cast<uint32_t>(it - routines_.begin());
-        }
+        e.stored_offset = Routine(*pair.get(1));
         for (const rt::EventHandler& other : rec.events)
           if (other.event == e.event) src_.Fail(&pair_node, "event listed twice");
         rec.events.push_back(e);

@@ -152,6 +152,41 @@ TEST_F(TemplcTest, ErrorsNameTheFileAndLine) {
   EXPECT_NE(ErrorOf(cycle).find("parent cycle"), std::string::npos);
 }
 
+TEST_F(TemplcTest, MenuItemsFollowTheWindowUnit) {
+  std::string w = kWindow;
+  w.insert(w.find("[[unit]]"), R"([[menu]]
+name = "file"
+id = 0x26000010
+caption = "File"
+flags = ["checked", "disabled"]
+handler = "A"
+words = [1, 2]
+[[menu]]
+id = 0x26000011
+[[unit]]
+name = "other"
+type = "label"
+id = 0x16000020
+rect = [0, 0, 1, 1]
+)");
+  const templc::CompiledData d = templc::Compile(templc::LoadProgram(Program(w)));
+  const rt::SegmentReadResult r = rt::ParseTemplateSegment(d.template_segment);
+  ASSERT_TRUE(r.ok()) << r.error->Describe();
+  const auto& recs = r.windows[0].records;
+  ASSERT_EQ(recs.size(), 6u);
+  EXPECT_EQ(recs[1].kind, rt::RecordKind::MenuItem);
+  EXPECT_EQ(recs[1].caption, "File");
+  EXPECT_EQ(recs[1].flags, rt::kMenuChecked | rt::kMenuDisabled);
+  EXPECT_EQ(recs[1].menu_handler.stored_offset, 0u);
+  EXPECT_EQ(recs[1].menu_words, (std::array<uint32_t, 2>{1, 2}));
+  EXPECT_EQ(recs[2].menu_handler.stored_offset, rt::kNoHandlerOffset);
+  EXPECT_EQ(recs[3].name, "other");
+  EXPECT_EQ(recs[5].parent, 0x16000002u);  // parents still resolve past the menu run
+
+  w.replace(w.find("0x26000011"), 10, "0x16000011");
+  EXPECT_NE(ErrorOf(w).find("menu item id has the form"), std::string::npos);
+}
+
 TEST_F(TemplcTest, ProgramFileDeclarations) {
   Write("w.toml", kWindow);
   const fs::path p = Write("p.toml", R"(
