@@ -61,7 +61,7 @@ std::string DefaultCacheDir() {
 int WriteDemos(const std::string& dir) {
   mkdir(dir.c_str(), 0755);
   for (int n = 1; n <= sigservice::kStyleCount; ++n) {
-    std::string png = sigservice::EncodePng(sigservice::RenderSample(n), 9);
+    std::string png = sigservice::EncodePng(sigservice::RenderSample(n));
     std::string path = dir + "/" + std::to_string(n) + ".png";
     FILE* f = std::fopen(path.c_str(), "wb");
     bool ok = f && std::fwrite(png.data(), 1, png.size(), f) == png.size();

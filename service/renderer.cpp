@@ -393,10 +393,11 @@ void PngFlush(png_structp) {}
 
 // Kept apart from EncodePng so no C++ object lives in the frame libpng's
 // error handler longjmps out of.
-bool WritePng(png_structp png, png_infop info, const Image& image, int level, std::string* out) {
+bool WritePng(png_structp png, png_infop info, const Image& image, int level, int filters, std::string* out) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, out, PngWrite, PngFlush);
   png_set_compression_level(png, level);
+  if (filters >= 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
   png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -407,14 +408,14 @@ bool WritePng(png_structp png, png_infop info, const Image& image, int level, st
 }
 }  // namespace
 
-std::string EncodePng(const Image& image, int level) {
+std::string EncodePng(const Image& image, int level, int filters) {
   std::string out;
   if (image.width <= 0 || image.height <= 0) return out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return out;
   png_infop info = png_create_info_struct(png);
   out.reserve(image.rgb.size() / 8 + 256);
-  if (!info || !WritePng(png, info, image, level, &out)) out.clear();
+  if (!info || !WritePng(png, info, image, level, filters, &out)) out.clear();
   png_destroy_write_struct(&png, &info);
   return out;
 }

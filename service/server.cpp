@@ -103,7 +103,7 @@ std::string Server::Sample(int style) {
     const std::string& s = samples_[static_cast<std::size_t>(style - 1)];
     if (!s.empty()) return s;
   }
-  std::string png = EncodePng(RenderSample(style), 9);  // drawn once, so spend the time on size
+  std::string png = EncodePng(RenderSample(style));
   std::lock_guard lock(samplesMutex_);
   samples_[static_cast<std::size_t>(style - 1)] = png;
   return png;

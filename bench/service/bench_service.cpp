@@ -1,0 +1,252 @@
+// Rendering in-process against rendering through the service on loopback,
+// both with 8 concurrent workers on the same request mix, so the ratio is
+// the server's overhead (HTTP, page, cache write and read). Also the PNG
+// compression levels, which set the default in renderer.h.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "service/cache.h"
+#include "service/pages.h"
+#include "service/renderer.h"
+#include "service/server.h"
+
+using namespace sigservice;
+
+namespace {
+
+constexpr int kSize = 64;
+// Every 10th style covers all font families and effect recipes.
+int StyleFor(long i) { return 1 + static_cast<int>((i * 10) % kStyleCount); }
+std::string TextFor(long i) { return "\xE6\x9D\x8E\xE6\x98\x8E Li Ming " + std::to_string(i); }
+
+std::atomic<long> gCounter{0};
+double gInProcessRate = 0, gHttpRate = 0;
+
+// Pictures per second of wall time over all threads of a run. Google
+// Benchmark's own rate counters divide by summed thread time, so the run is
+// timed here: from the first thread entering its loop to the last leaving it.
+// The process's CPU time per picture is kept too: client, server and
+// renderer all run in this process, so it measures the cost of a picture
+// even when other work on the machine takes cores away from the run.
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+struct WallRate {
+  std::mutex m;
+  std::chrono::steady_clock::time_point first, last;
+  double cpuFirst = 0, cpuPerPicture = 0;
+  long pictures = 0;
+  int running = 0;
+  void Begin() {
+    std::lock_guard lock(m);
+    if (running++ == 0) {
+      first = std::chrono::steady_clock::now();
+      cpuFirst = ProcessCpuSeconds();
+      pictures = 0;
+    }
+  }
+  double End(long n) {
+    std::lock_guard lock(m);
+    pictures += n;
+    last = std::chrono::steady_clock::now();
+    cpuPerPicture = (ProcessCpuSeconds() - cpuFirst) / static_cast<double>(pictures);
+    --running;
+    return pictures / std::chrono::duration<double>(last - first).count();
+  }
+};
+WallRate gInProcessWall, gHttpWall;
+
+void WarmUp() {
+  for (int s = 1; s <= kStyleCount; s += 10) benchmark::DoNotOptimize(Render("warm", StyleAt(s), kSize, {0, 0, 0}, {255, 255, 255}));
+}
+
+void BM_RenderInProcess(benchmark::State& state) {
+  WarmUp();  // per-thread font maps, as the server's threads have them after their first requests
+  std::size_t bytes = 0;
+  bool begun = false;
+  for (auto _ : state) {
+    // Inside the loop: Google Benchmark's start barrier has passed, so no
+    // thread is still warming up when the clock starts.
+    if (!begun) gInProcessWall.Begin(), begun = true;
+    long i = gCounter++;
+    SignatureRequest r;
+    r.text = TextFor(i);
+    r.style = StyleFor(i);
+    r.size = kSize;
+    std::string png = EncodePng(RenderSignature(r));
+    bytes += png.size();
+    benchmark::DoNotOptimize(png);
+  }
+  gInProcessRate = gInProcessWall.End(static_cast<long>(state.iterations()));
+  if (state.thread_index() == 0) state.counters["pictures/s"] = gInProcessRate;
+  state.counters["png_bytes"] = benchmark::Counter(static_cast<double>(bytes) / std::max<int64_t>(1, state.iterations()),
+                                                   benchmark::Counter::kAvgThreads);
+}
+BENCHMARK(BM_RenderInProcess)->Threads(8)->UseRealTime()->MinTime(3);
+
+// Bare HTTP/1.1 client: one request per connection, as the desktop tool does.
+std::string Exchange(std::uint16_t port, const std::string& request) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(port);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+    char buf[65536];
+    ssize_t n;
+    while ((n = recv(fd, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return reply;
+}
+
+std::string Encode(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) out += {'%', kHex[c >> 4], kHex[c & 15]};
+  return out;
+}
+
+struct LiveServer {
+  std::string dir;
+  std::unique_ptr<PictureCache> cache;
+  std::unique_ptr<Server> server;
+  LiveServer() {
+    char tmpl[] = "/tmp/sigservice-bench-XXXXXX";
+    dir = mkdtemp(tmpl);
+    cache = std::make_unique<PictureCache>(dir, 512ull << 20);
+    ServerOptions options;
+    options.port = 0;
+    options.threads = 8;
+    options.accessLog = false;
+    server = std::make_unique<Server>(options, *cache);
+    std::string error;
+    if (!server->Start(&error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::exit(1);
+    }
+  }
+  ~LiveServer() {
+    server.reset();
+    std::string rm = "rm -rf '" + dir + "'";
+    if (std::system(rm.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", dir.c_str());
+  }
+};
+
+LiveServer& Live() {
+  static LiveServer live;
+  return live;
+}
+
+std::mutex gLatencyMutex;
+std::vector<double> gLatencies;
+
+void BM_RenderThroughHttp(benchmark::State& state) {
+  const std::uint16_t port = Live().server->Port();
+  if (state.thread_index() == 0) {
+    std::lock_guard lock(gLatencyMutex);
+    gLatencies.clear();
+  }
+  std::vector<double> mine;
+  std::size_t bytes = 0;
+  bool begun = false;
+  for (auto _ : state) {
+    if (!begun) gHttpWall.Begin(), begun = true;
+    long i = gCounter++;
+    const auto start = std::chrono::steady_clock::now();
+    std::string body = "text=" + Encode(TextFor(i)) + "&ziti=" + std::to_string(StyleFor(i)) + "&sizes=" +
+                       std::to_string(kSize) + "&fontcolor=%23000000&colors=%23FFFFFF&if_demo=show";
+    std::string page = Exchange(port, "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: "
+                                      "application/x-www-form-urlencoded\r\nContent-Length: " +
+                                          std::to_string(body.size()) + "\r\n\r\n" + body);
+    std::size_t a = page.find(kImgBefore), b = page.find(kImgAfter, a);
+    if (a == std::string::npos || b == std::string::npos) {
+      state.SkipWithError("no picture path in the page");
+      break;
+    }
+    std::string path = page.substr(a + kImgBefore.size(), b - a - kImgBefore.size());
+    std::string png = Exchange(port, "GET /" + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    if (png.compare(0, 12, "HTTP/1.1 200") != 0) {
+      state.SkipWithError("picture not served");
+      break;
+    }
+    bytes += png.size() - (png.find("\r\n\r\n") + 4);
+    mine.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  {
+    std::lock_guard lock(gLatencyMutex);
+    gLatencies.insert(gLatencies.end(), mine.begin(), mine.end());
+  }
+  gHttpRate = gHttpWall.End(static_cast<long>(state.iterations()));
+  if (state.thread_index() == 0) state.counters["pictures/s"] = gHttpRate;
+  state.counters["png_bytes"] = benchmark::Counter(static_cast<double>(bytes) / std::max<int64_t>(1, state.iterations()),
+                                                   benchmark::Counter::kAvgThreads);
+}
+BENCHMARK(BM_RenderThroughHttp)->Threads(8)->UseRealTime()->MinTime(3);
+
+// PNG levels on the same pictures: time per picture and bytes.
+void BM_EncodePngLevel(benchmark::State& state) {
+  static std::vector<Image> images = [] {
+    std::vector<Image> v;
+    for (int i = 0; i < 41; ++i) {
+      SignatureRequest r;
+      r.text = TextFor(i);
+      r.style = StyleFor(i);
+      r.size = kSize;
+      v.push_back(RenderSignature(r));
+    }
+    return v;
+  }();
+  const int level = static_cast<int>(state.range(0));
+  const int filters = static_cast<int>(state.range(1));
+  std::size_t bytes = 0, n = 0;
+  for (auto _ : state) {
+    std::string png = EncodePng(images[n % images.size()], level, filters);
+    bytes += png.size();
+    ++n;
+  }
+  state.counters["png_bytes"] = static_cast<double>(bytes) / std::max<std::size_t>(1, n);
+}
+// Second argument: -1 libpng's default filter choice, 8 none, 16 sub, 32 up, 248 all.
+BENCHMARK(BM_EncodePngLevel)->ArgsProduct({{1, 2, 3, 6, 9}, {-1, 8, 16, 32}});
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  if (gInProcessRate > 0 && gHttpRate > 0) {
+    std::printf("\nin-process: %.1f pictures/s, through HTTP: %.1f pictures/s, server overhead: %.1f%% (target <= 25%%)\n",
+                gInProcessRate, gHttpRate, 100.0 * (1.0 - gHttpRate / gInProcessRate));
+    std::printf("CPU per picture: in-process %.2f ms, through HTTP %.2f ms (client included), overhead %.1f%%\n",
+                gInProcessWall.cpuPerPicture * 1e3, gHttpWall.cpuPerPicture * 1e3,
+                100.0 * (gHttpWall.cpuPerPicture / gInProcessWall.cpuPerPicture - 1.0));
+  }
+  if (!gLatencies.empty()) {
+    std::sort(gLatencies.begin(), gLatencies.end());
+    double p50 = gLatencies[gLatencies.size() / 2];
+    double p99 = gLatencies[std::min(gLatencies.size() - 1, gLatencies.size() * 99 / 100)];
+    std::printf("HTTP latency (POST + GET): p50 %.2f ms, p99 %.2f ms, p99/p50 %.2f (target <= 5)\n", p50, p99, p99 / p50);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
