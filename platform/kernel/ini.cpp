@@ -210,9 +210,15 @@ Edit SetValue(Document& doc, std::string_view sectionIn, std::string_view keyIn,
     std::string section(Trim(NoLineBreaks(sectionIn)));
     std::string key(Trim(NoLineBreaks(keyIn)));
     std::string value = NoLineBreaks(valueIn);
-    if (FindChar(section, ']', db) != std::string::npos || key.find('=') != std::string::npos ||
-        (!key.empty() && (key[0] == '[' || key[0] == ';')))
-        return Edit::Refused;
+    // Refuse names whose lines would read back as something else: a section
+    // with ']' or ending in a GBK lead byte (which would swallow the ']'), a
+    // key with '=' or starting with '[' or ';'.
+    std::string headerLine = "[" + section + "]";
+    Line h = ParseLine(headerLine, 0, db);
+    if (h.kind != Kind::Section || h.name != section) return Edit::Refused;
+    std::string probe = key + "=";
+    Line k = ParseLine(probe, 0, db);
+    if (k.kind != Kind::Entry || k.name != key) return Edit::Refused;
 
     std::vector<Line> lines = Parse(doc);
     const Line* entry = nullptr;
@@ -243,7 +249,7 @@ Edit SetValue(Document& doc, std::string_view sectionIn, std::string_view keyIn,
         return Edit::Changed;
     }
     if (!doc.body.empty() && doc.body.back() != '\n' && doc.body.back() != '\r') doc.body += eol;
-    doc.body += "[" + section + "]" + eol + line + eol;
+    doc.body += headerLine + eol + line + eol;
     return Edit::Changed;
 }
 

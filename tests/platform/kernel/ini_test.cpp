@@ -9,6 +9,12 @@ namespace ini = platform::ini;
 
 namespace {
 
+// A literal's bytes, embedded NULs included.
+template <size_t N>
+std::string Bytes(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
 ini::Document Gbk(std::string body) { return ini::Document{ini::Encoding::Ansi, std::move(body)}; }
 
 std::string Value(const ini::Document& d, std::string_view s, std::string_view k) {
@@ -85,7 +91,7 @@ TEST(IniRead, FirstOfDuplicatesWins) {
 }
 
 TEST(IniRead, NulBytesAndHugeLines) {
-    std::string nul("[s]\nk=a\0b\nz=1\n", 14);
+    std::string nul = Bytes("[s]\nk=a\0b\nz=1\n");
     auto d = Gbk(nul);
     EXPECT_EQ(Value(d, "s", "z"), "1");
     EXPECT_EQ(Value(d, "s", "k"), std::string("a\0b", 3));
@@ -103,13 +109,13 @@ TEST(IniEncoding, ByteOrderMarksAreReadAndKept) {
     EXPECT_EQ(Value(u8, "s", "k"), "\xE4\xB8\xAD");
     EXPECT_EQ(ini::Encode(u8).substr(0, 3), "\xEF\xBB\xBF");
 
-    std::string le("\xFF\xFE[\0s\0]\0\n\0k\0=\0-N\n\0", 20);  // U+4E2D as 2D 4E
+    std::string le = Bytes("\xFF\xFE[\0s\0]\0\n\0k\0=\0-N\n\0");  // U+4E2D as 2D 4E
     auto d = ini::Decode(le);
     EXPECT_EQ(d.encoding, ini::Encoding::Utf16Le);
     EXPECT_EQ(Value(d, "s", "k"), "\xE4\xB8\xAD");
     EXPECT_EQ(ini::Encode(d), le);
 
-    std::string be("\xFE\xFF\0[\0s\0]\0\n\0k\0=N-\0\n", 20);
+    std::string be = Bytes("\xFE\xFF\0[\0s\0]\0\n\0k\0=N-\0\n");
     auto e = ini::Decode(be);
     EXPECT_EQ(e.encoding, ini::Encoding::Utf16Be);
     EXPECT_EQ(Value(e, "s", "k"), "\xE4\xB8\xAD");
@@ -162,6 +168,9 @@ TEST(IniEdit, NamesThatWouldReadBackDifferentlyAreRefused) {
     EXPECT_EQ(ini::SetValue(d, "s", "a=b", "v"), ini::Edit::Refused);
     EXPECT_EQ(ini::SetValue(d, "s", "[k]", "v"), ini::Edit::Refused);
     EXPECT_EQ(ini::SetValue(d, "s", ";k", "v"), ini::Edit::Refused);
+    // A section ending in a lone GBK lead byte would swallow its ']' and
+    // leave the new key in the section before it.
+    EXPECT_EQ(ini::SetValue(d, "a\x81", "k2", "v"), ini::Edit::Refused);
     EXPECT_EQ(d.body, before);
     // A GBK trail byte ']' is part of a character, not a bracket.
     EXPECT_EQ(ini::SetValue(d, "x" + kTrailBracket, "k", "v"), ini::Edit::Changed);

@@ -11,6 +11,12 @@
 
 namespace {
 
+// A literal's bytes, embedded NULs included.
+template <size_t N>
+std::string Bytes(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
 class Profile : public TempDirTest {
 protected:
     void SetUp() override {
@@ -164,7 +170,7 @@ TEST_F(Profile, Utf8AndUtf16FilesTakeAndGiveGbk) {
     ASSERT_TRUE(Put(kEditBox, "k2", "\xD6\xD0"));
     EXPECT_EQ(Slurp(posix_),
               "\xEF\xBB\xBF[\xE7\xBC\x96\xE8\xBE\x91\xE6\xA1\x86]\r\nk=\xE4\xB8\xAD\xE6\x96\x87\r\nk2=\xE4\xB8\xAD\r\n");
-    Spit(posix_, std::string("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0-N\r\0\n\0", 24));
+    Spit(posix_, Bytes("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0-N\r\0\n\0"));
     EXPECT_EQ(Get("s", "k"), "\xD6\xD0");
 }
 
