@@ -3,9 +3,11 @@
 // routine and library order) as C++ source.
 //
 //   templc PROGRAM.toml --out-dir DIR [--segment FILE]
+//   templc --dump SEGMENT_FILE
 //
 // Writes DIR/compiled_program.h and DIR/compiled_program.cpp; --segment also
 // writes the raw template segment (tests and the fuzz corpus use it).
+// --dump lists a raw segment readably.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <iterator>
 #include <string>
 
+#include "tools/templc/dump.h"
 #include "tools/templc/emit.h"
 #include "tools/templc/program_model.h"
 
@@ -35,7 +38,9 @@ void WriteIfChanged(const std::filesystem::path& path, const std::string& text) 
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: templc PROGRAM.toml --out-dir DIR [--segment FILE]\n");
+  std::fprintf(stderr,
+               "usage: templc PROGRAM.toml --out-dir DIR [--segment FILE]\n"
+               "       templc --dump SEGMENT_FILE\n");
   return 2;
 }
 
@@ -43,6 +48,15 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::filesystem::path program, out_dir, segment;
+  if (argc == 3 && !std::strcmp(argv[1], "--dump")) {
+    std::ifstream in(argv[2], std::ios::binary);
+    if (!in) return Usage();
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::fputs(templc::DumpSegment({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})
+                   .c_str(),
+               stdout);
+    return 0;
+  }
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out-dir") && i + 1 < argc) out_dir = argv[++i];
     else if (!std::strcmp(argv[i], "--segment") && i + 1 < argc) segment = argv[++i];

@@ -8,6 +8,7 @@
 
 #include "runtime/template/segment_reader.h"
 #include "runtime/template/stored_unit_data.h"
+#include "tools/templc/dump.h"
 #include "tools/templc/emit.h"
 #include "tools/templc/program_model.h"
 
@@ -224,4 +225,19 @@ bytes = [1, 2, 3]
   EXPECT_THROW(templc::LoadProgram(dir_ / "p3.toml"), templc::CompileError);
   Write("p4.toml", "windows = [\"missing.toml\"]\n");
   EXPECT_THROW(templc::LoadProgram(dir_ / "p4.toml"), templc::CompileError);
+}
+
+TEST_F(TemplcTest, DumpListsRecordsAndStoredSettings) {
+  const templc::CompiledData d = templc::Compile(templc::LoadProgram(Program(kWindow)));
+  const std::string dump = templc::DumpSegment(d.template_segment);
+  EXPECT_NE(dump.find("window 0x52000001"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("[2] 0x16000003 type 0x00010005 \"edit\" rect -1,0,5,5 parent 0x16000002 "
+                      "flags 7 on -1->0"),
+            std::string::npos)
+      << dump;
+  EXPECT_NE(dump.find("max_length=9"), std::string::npos);
+  EXPECT_NE(dump.find("content=\"x\""), std::string::npos);
+  std::vector<uint8_t> cut = d.template_segment;
+  cut.pop_back();
+  EXPECT_EQ(templc::DumpSegment(cut).rfind("refused: ", 0), 0u);
 }
