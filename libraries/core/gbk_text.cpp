@@ -18,7 +18,7 @@ bool EqualsAt(std::string_view s, size_t at, std::string_view needle, bool ignor
 // Next candidate at or after `from` whose match ends by `to` (memmem scans).
 size_t NextCandidate(std::string_view s, size_t from, size_t to, std::string_view needle) {
     if (from > to || to - from < needle.size()) return std::string_view::npos;
-    const void* hit = memmem(s.data() + from, to - from, needle.data(), needle.size());
+    const void* hit = needle.size() == 1 ? std::memchr(s.data() + from, needle[0], to - from) : memmem(s.data() + from, to - from, needle.data(), needle.size());
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s.data()) : std::string_view::npos;
 }
 
