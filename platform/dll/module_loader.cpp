@@ -29,6 +29,9 @@ struct Module {
     std::string real;  // canonical path: one module per file
     int refs = 0;
     bool executable = false;
+    // The platform library stays loaded, as the system DLLs do on Windows:
+    // it holds this very code.
+    bool pinned = false;
     ~Module() {
         if (dl && !executable) dlclose(dl);
     }
@@ -119,6 +122,24 @@ uint32_t FindLoaded(const std::string& real) {
     return found;
 }
 
+// Opens a library not loaded yet; the caller holds ModulesMutex.
+uint32_t LoadLocked(const std::string& file, const std::string& real) {
+    auto m = std::make_shared<Module>();
+    m->dl = dlopen(real.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m->dl) {
+        // Not a loadable library (or its dependencies are missing).
+        SetLastErrorCode(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    m->file = file;
+    m->real = real;
+    m->refs = 1;
+    m->pinned = real == Canonical(PlatformLibraryPath());
+    uint32_t h = Modules().Add(std::move(m));
+    if (!h) SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
+    return h;
+}
+
 }  // namespace
 
 std::string PlatformLibraryPath() {
@@ -179,19 +200,7 @@ WINEXPORT HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
         ++Modules().Get(h)->refs;
         return h;
     }
-    auto m = std::make_shared<Module>();
-    m->dl = dlopen(real.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m->dl) {
-        // Not a loadable library (or its dependencies are missing).
-        SetLastErrorCode(ERROR_MOD_NOT_FOUND);
-        return 0;
-    }
-    m->file = file;
-    m->real = real;
-    m->refs = 1;
-    HMODULE h = Modules().Add(std::move(m));
-    if (!h) SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
-    return h;
+    return LoadLocked(file, real);
 }
 
 WINEXPORT BOOL FreeLibrary(HMODULE hLibModule) {
@@ -201,7 +210,7 @@ WINEXPORT BOOL FreeLibrary(HMODULE hLibModule) {
         SetLastErrorCode(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (m->executable) return TRUE;
+    if (m->executable || m->pinned) return TRUE;
     if (--m->refs == 0) Modules().Remove(hLibModule);  // the last reference closes it
     return TRUE;
 }
@@ -245,6 +254,8 @@ WINEXPORT HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
     std::lock_guard<std::mutex> lock(ModulesMutex());
     if (!real.empty() && real == Canonical(ExecutablePath())) return ExecutableModule();
     uint32_t h = real.empty() ? 0 : FindLoaded(real);
+    // The platform library is always in the process, so always found.
+    if (!h && !real.empty() && real == Canonical(PlatformLibraryPath())) h = LoadLocked(file, real);
     if (!h) SetLastErrorCode(ERROR_MOD_NOT_FOUND);
     return h;
 }

@@ -49,3 +49,21 @@
 #if __has_include("win/backend.h")
 #include "win/backend.h"
 #endif
+#if __has_include("win/comctl.h")
+#include "win/comctl.h"
+#endif
+#if __has_include("win/ole2.h")
+#include "win/ole2.h"
+#endif
+#if __has_include("win/objidl.h")
+#include "win/objidl.h"
+#endif
+#if __has_include("win/dlgs.h")
+#include "win/dlgs.h"
+#endif
+#if __has_include("win/menu.h")
+#include "win/menu.h"
+#endif
+#if __has_include("win/testhooks.h")
+#include "win/testhooks.h"
+#endif

@@ -1,5 +1,7 @@
 #include "platform/kernel/ini.h"
 
+#include <unordered_set>
+
 #include "platform/kernel/codepage.h"
 
 namespace platform::ini {
@@ -102,6 +104,22 @@ std::string LineBreak(std::string_view body) {
     return i + 1 < body.size() && body[i + 1] == '\n' ? "\r\n" : "\r";
 }
 
+// The name with ASCII letters lowered (GBK characters left whole): equal for
+// exactly the names NamesEqual calls equal, so a hash set finds duplicates
+// in linear time even in a file of many thousand sections.
+std::string Folded(std::string_view name, bool doubleByte) {
+    std::string out(name);
+    for (size_t i = 0; i < out.size(); ++i) {
+        auto c = static_cast<unsigned char>(out[i]);
+        if (doubleByte && IsGbkLeadByte(c) && i + 1 < out.size()) {
+            ++i;
+            continue;
+        }
+        if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 32);
+    }
+    return out;
+}
+
 std::string NoLineBreaks(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -184,23 +202,19 @@ std::optional<std::string> FindValue(const Document& doc, std::string_view secti
 
 std::vector<std::string> SectionNames(const Document& doc) {
     std::vector<std::string> names;
-    for (const Line& l : Parse(doc)) {
-        if (l.kind != Kind::Section) continue;
-        bool seen = false;
-        for (const std::string& n : names) seen = seen || NamesEqual(n, l.name, doc.DoubleByte());
-        if (!seen) names.emplace_back(l.name);
-    }
+    std::unordered_set<std::string> seen;
+    for (const Line& l : Parse(doc))
+        if (l.kind == Kind::Section && seen.insert(Folded(l.name, doc.DoubleByte())).second) names.emplace_back(l.name);
     return names;
 }
 
 std::vector<std::string> KeyNames(const Document& doc, std::string_view section) {
     section = Trim(section);
     std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
     Walk(Parse(doc), section, doc.DoubleByte(), [&](const Line& l, bool inside) {
-        if (!inside || l.kind != Kind::Entry) return;
-        bool seen = false;
-        for (const std::string& n : names) seen = seen || NamesEqual(n, l.name, doc.DoubleByte());
-        if (!seen) names.emplace_back(l.name);
+        if (inside && l.kind == Kind::Entry && seen.insert(Folded(l.name, doc.DoubleByte())).second)
+            names.emplace_back(l.name);
     });
     return names;
 }

@@ -137,6 +137,7 @@ std::string FromDoc(const ini::Document& doc, std::string s) {
 DWORD CopyValue(const std::string& v, LPSTR buf, DWORD size) {
     if (size == 0) return 0;
     size_t n = v.size() < size - 1 ? v.size() : size - 1;
+    if (n < v.size()) SetLastErrorCode(ERROR_MORE_DATA);
     std::memcpy(buf, v.data(), n);
     buf[n] = '\0';
     return static_cast<DWORD>(n);
@@ -167,10 +168,10 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR buf, DWORD size) {
     return static_cast<DWORD>(pos);
 }
 
-ini::Document Load(LPCSTR file, bool& ok) {
+// An unreadable file reads as an empty one: every lookup gives the default.
+ini::Document Load(LPCSTR file) {
     std::string bytes;
-    ok = file && *file;
-    if (ok) ok = ReadWhole(ToPosixPath(file), bytes) != ReadResult::Failed;
+    if (file && *file && ReadWhole(ToPosixPath(file), bytes) != ReadResult::Ok) bytes.clear();
     return ini::Decode(bytes);
 }
 
@@ -185,11 +186,10 @@ WINEXPORT DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPC
         SetLastErrorCode(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    bool ok;
     ini::Document doc;
     {
         std::lock_guard<std::mutex> lock(ProfileMutex());
-        doc = Load(lpFileName, ok);
+        doc = Load(lpFileName);
     }
     if (!lpAppName || !lpKeyName) {
         std::vector<std::string> names = lpAppName ? ini::KeyNames(doc, ToDoc(doc, lpAppName)) : ini::SectionNames(doc);
@@ -206,11 +206,10 @@ WINEXPORT DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPC
 
 WINEXPORT UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName) {
     if (!lpAppName || !lpKeyName) return static_cast<UINT>(nDefault);
-    bool ok;
     ini::Document doc;
     {
         std::lock_guard<std::mutex> lock(ProfileMutex());
-        doc = Load(lpFileName, ok);
+        doc = Load(lpFileName);
     }
     std::optional<std::string> v = ini::FindValue(doc, ToDoc(doc, lpAppName), ToDoc(doc, lpKeyName));
     if (!v) return static_cast<UINT>(nDefault);

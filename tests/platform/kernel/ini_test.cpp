@@ -103,6 +103,19 @@ TEST(IniRead, NulBytesAndHugeLines) {
     EXPECT_TRUE(ini::SectionNames(g).empty());
 }
 
+TEST(IniRead, ManySectionsAndKeysAreListedOnce) {
+    // Enough names that a quadratic duplicate check would not finish.
+    std::string body;
+    for (int i = 0; i < 100000; ++i) body += "[s" + std::to_string(i) + "]\nk" + std::to_string(i) + "=1\n";
+    body += "[S7]\nK7=dup\nextra=2\n";
+    auto d = Gbk(body);
+    auto sections = ini::SectionNames(d);
+    EXPECT_EQ(sections.size(), 100000u);
+    EXPECT_EQ(sections[7], "s7");
+    EXPECT_EQ(ini::KeyNames(d, "s7"), (std::vector<std::string>{"k7", "extra"}));
+    EXPECT_EQ(Value(d, "S7", "k7"), "1");
+}
+
 TEST(IniEncoding, ByteOrderMarksAreReadAndKept) {
     auto u8 = ini::Decode("\xEF\xBB\xBF[s]\r\nk=\xE4\xB8\xAD\r\n");
     EXPECT_EQ(u8.encoding, ini::Encoding::Utf8Bom);

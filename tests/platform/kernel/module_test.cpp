@@ -72,6 +72,9 @@ TEST(Modules, SystemNamesResolveToThePlatformLibrary) {
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(k, Ordinal(40))), reinterpret_cast<void*>(&MultiByteToWideChar));
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(k, Ordinal(5))), reinterpret_cast<void*>(&CreateFileA));
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(FreeLibrary(k));
+    // The platform library is never unloaded, and always found by name.
+    EXPECT_EQ(GetModuleHandleA("shlwapi.dll"), k);
+    EXPECT_NE(GetProcAddress(k, "PathFileExistsA"), nullptr);
     // Not a name the platform carries, and not in any folder searched.
     EXPECT_EQ(LoadLibraryA("Mpr.dll"), 0u);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
