@@ -131,8 +131,10 @@ bool SegmentParser::ReadRecords(std::span<const uint8_t> block, uint32_t count,
     uint32_t length = 0;
     lr.U32(length);
     const size_t length_at = BaseOf(block) + start;
-    // Overlapping records would let a small segment expand into many
-    // copies of one large record; in total they must fit the block once.
+    // Records may not claim more bytes in total than the block holds: else
+    // overlapping records would let a small segment expand into many copies
+    // of one large record. This bounds what reading allocates by the
+    // segment's size; records that merely share bytes within it are read.
     if (length == 0 || length > room - offsets[i] - 4 || length + size_t{4} > room - used)
       return Fail(SegmentFault::BadRecordLength, length_at);
     used += length + size_t{4};
@@ -220,9 +222,11 @@ bool SegmentParser::CheckWindow(const WindowTemplate& w, std::span<const uint8_t
     return it != index.end() && w.records[it->second].kind == RecordKind::Unit;
   };
   for (const TemplateRecord& rec : w.records) {
-    if (rec.kind != RecordKind::Unit) continue;
+    if (rec.kind == RecordKind::MenuItem) continue;
     unit_ = rec.id;
-    if (rec.parent != 0 && (rec.parent == rec.id || !is_unit(rec.parent)))
+    // The window unit is the parent of everything and has none itself.
+    const bool window_unit = rec.kind == RecordKind::WindowUnit;
+    if (rec.parent != 0 && (window_unit || rec.parent == rec.id || !is_unit(rec.parent)))
       return Fail(SegmentFault::BadParent, at);
     for (UnitId child : rec.children)
       if (child == rec.id || !is_unit(child)) return Fail(SegmentFault::BadParent, at);

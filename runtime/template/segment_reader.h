@@ -21,7 +21,7 @@ namespace runtime::templates {
 
 // Caller-settable bounds; the defaults are far above what a program stores.
 struct SegmentLimits {
-  size_t max_segment_bytes = 64u << 20;
+  size_t max_segment_bytes = 16u << 20;
   uint32_t max_windows = 4096;
   uint32_t max_records_per_window = 65536;
 };

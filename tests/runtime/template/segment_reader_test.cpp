@@ -202,9 +202,18 @@ TEST(SegmentReader, RecordOffsetsAndLengths) {
   PutU32(seg, kOffsetsAt + 4, 0xFFFFFFFF);  // outside the block
   EXPECT_EQ(FaultOf(seg), rt::SegmentFault::BadRecordOffset);
 
-  seg = SampleSegment();
-  PutU32(seg, kOffsetsAt + 4, 0);  // record 1 at record 0's place: overlap
-  EXPECT_EQ(FaultOf(seg), rt::SegmentFault::BadRecordLength);
+  // Records sharing bytes, each readable on its own: together they claim
+  // more than the block holds, which would let a small segment expand into
+  // many copies of one large record.
+  rt::TemplateRecord big = Unit(0x06000001);
+  big.unit_data.assign(100, 7);
+  std::vector<uint8_t> shared = SegmentOf({{0x06000001, rt::EncodeRecordBody(big)},
+                                           {0x16000002, rt::EncodeRecordBody(Unit(0x16000002))}});
+  ASSERT_TRUE(rt::ParseTemplateSegment(shared).ok());
+  // Map 12 bytes, window words and texts 16, count 4, block length 4, two
+  // ids 8, record 0's offset 4: record 1's offset is at byte 48.
+  PutU32(shared, 48, 0);
+  EXPECT_EQ(FaultOf(shared), rt::SegmentFault::BadRecordLength);
 
   for (uint32_t length : {0u, 0xFFFFFFFFu, 0x10000u}) {
     seg = SampleSegment();
@@ -238,6 +247,10 @@ TEST(SegmentReader, UnitIdsAndParents) {
             rt::SegmentFault::BadParent);
   EXPECT_EQ(FaultOf(mutate([](W& w) { w.records[2].parent = 0x16000003; })),
             rt::SegmentFault::BadParent);  // a cycle
+  EXPECT_EQ(FaultOf(mutate([](W& w) { w.records[0].parent = 0x16000002; })),
+            rt::SegmentFault::BadParent);  // the window unit inside a unit
+  EXPECT_EQ(FaultOf(mutate([](W& w) { w.records[0].children = {0x26000004}; })),
+            rt::SegmentFault::BadParent);
 }
 
 TEST(SegmentReader, FieldsInsideARecord) {
