@@ -56,6 +56,26 @@ bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
     return true;
 }
 
+// scheme://host:port of an absolute address, lower-cased, or "" when it does not parse.
+std::string OriginOf(const std::string& url) {
+    CURLU* u = curl_url();
+    std::string origin;
+    if (curl_url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
+        char *scheme = nullptr, *host = nullptr, *port = nullptr;
+        curl_url_get(u, CURLUPART_SCHEME, &scheme, 0);
+        curl_url_get(u, CURLUPART_HOST, &host, 0);
+        curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT);
+        if (scheme && host && port) origin = std::string(scheme) + "://" + host + ":" + port;
+        curl_free(scheme);
+        curl_free(host);
+        curl_free(port);
+    }
+    curl_url_cleanup(u);
+    for (char& c : origin)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return origin;
+}
+
 bool HasHeader(const std::vector<std::string>& lines, std::string_view name) {
     for (const std::string& l : lines)
         if (StartsWithIgnoreCase(l, name) && l.size() > name.size() && l[name.size()] == ':') return true;
@@ -313,6 +333,15 @@ bool HttpTransfer::Send(const RequestSpec& first, uint32_t* error) {
             spec.body.clear();
             std::erase_if(spec.header_lines, [](const std::string& l) {
                 return StartsWithIgnoreCase(l, "Content-Type:") || StartsWithIgnoreCase(l, "Content-Length:");
+            });
+        }
+        // Credentials and the caller's own Cookie and Authorization lines are
+        // meant for the server they were given for, not for wherever it points.
+        if (OriginOf(next) != OriginOf(spec.url)) {
+            spec.user.clear();
+            spec.password.clear();
+            std::erase_if(spec.header_lines, [](const std::string& l) {
+                return StartsWithIgnoreCase(l, "Cookie:") || StartsWithIgnoreCase(l, "Authorization:");
             });
         }
         spec.url = next;

@@ -44,6 +44,22 @@ TEST_F(LimitsTest, SilentServerTimesOutWithinTheStallLimit) {
     EXPECT_LT(SecondsSince(t), 10.0);
 }
 
+TEST_F(LimitsTest, ConnectionThatNeverCompletesTimesOut) {
+    // A listener whose accept queue is full drops further handshakes, so the
+    // connection attempt hangs until the connect limit.
+    platform::inet::InetLimits l = platform::inet::CurrentInetLimits();
+    l.connect_timeout_ms = 800;
+    l.stall_timeout_s = 30;  // the connect limit alone must end it
+    platform::inet::SetInetLimitsForTesting(l);
+    FullBacklogPort port;
+    if (!port.Filled()) GTEST_SKIP() << "this kernel completes handshakes beyond the backlog";
+    auto t = Clock::now();
+    Exchange ex = RunExchange(port.port(), {});
+    EXPECT_FALSE(ex.sent);
+    EXPECT_EQ(ex.send_error, ERROR_INTERNET_TIMEOUT);
+    EXPECT_LT(SecondsSince(t), 10.0);
+}
+
 TEST_F(LimitsTest, StallInsideTheBodyKeepsTheBytesAndEnds) {
     Server server([](const ReceivedRequest&, Conn& c) {
         c.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789");

@@ -244,4 +244,26 @@ SilentPort::SilentPort() {
 }
 SilentPort::~SilentPort() { ::close(fd_); }
 
+FullBacklogPort::FullBacklogPort() {
+    fd_ = BindLoopback(&port_);
+    listen(fd_, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port_);
+    // Connect without blocking until one attempt stays pending: the queue is full.
+    for (int i = 0; i < 8 && !filled_; ++i) {
+        int c = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        clients_.push_back(c);
+        if (connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) continue;
+        pollfd p{c, POLLOUT, 0};
+        if (errno == EINPROGRESS && poll(&p, 1, 200) == 0) filled_ = true;
+    }
+}
+
+FullBacklogPort::~FullBacklogPort() {
+    for (int c : clients_) ::close(c);
+    ::close(fd_);
+}
+
 }  // namespace inettest

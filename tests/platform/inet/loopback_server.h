@@ -107,4 +107,19 @@ private:
     uint16_t port_ = 0;
 };
 
+// A listener whose accept queue is full: new handshakes are dropped.
+class FullBacklogPort {
+public:
+    FullBacklogPort();
+    ~FullBacklogPort();
+    uint16_t port() const { return port_; }
+    bool Filled() const { return filled_; }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    bool filled_ = false;
+    std::vector<int> clients_;
+};
+
 }  // namespace inettest

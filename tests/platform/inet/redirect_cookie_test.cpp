@@ -89,6 +89,35 @@ TEST_F(RedirectTest, PlainToSecureOnlyWithTheFlag) {
     EXPECT_EQ(ex.body, "tls:GET /sec HTTP/1.1");
 }
 
+TEST_F(RedirectTest, CredentialsAndCallerCookiesStayWithTheirServer) {
+    Server other([](const ReceivedRequest& r, Conn& c) {
+        c.Send(Server::Reply(200, "OK", "other|" + r.Header("Cookie") + "|" + r.Header("Authorization")));
+    });
+    Server first([&](const ReceivedRequest& r, Conn& c) {
+        if (r.request_line.find(" /away") != std::string::npos)
+            c.Send(Server::Reply(302, "Found", "", "Location: " + other.Base() + "/x\r\n"));
+        else if (r.request_line.find(" /near") != std::string::npos)
+            c.Send(Server::Reply(302, "Found", "", "Location: /here\r\n"));
+        else
+            c.Send(Server::Reply(200, "OK", "first|" + r.Header("Cookie") + "|" + r.Header("Authorization")));
+    });
+    HINTERNET root = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HandleGuard g{root};
+    HINTERNET conn = InternetConnectA(root, "127.0.0.1", first.port(), "user", "pw", INTERNET_SERVICE_HTTP, 0, 0);
+    auto fetch = [&](const char* path) {
+        HINTERNET req = HttpOpenRequestA(conn, "GET", path, nullptr, nullptr, nullptr, INTERNET_FLAG_NO_COOKIES, 0);
+        EXPECT_TRUE(HttpSendRequestA(req, "Cookie: c=1", 0xFFFFFFFFu, nullptr, 0));
+        char buf[256];
+        DWORD got = 0;
+        std::string body;
+        while (InternetReadFile(req, buf, sizeof buf, &got) && got > 0) body.append(buf, got);
+        InternetCloseHandle(req);
+        return body;
+    };
+    EXPECT_EQ(fetch("/near"), "first|c=1|Basic dXNlcjpwdw==");
+    EXPECT_EQ(fetch("/away"), "other||");  // another port is another server
+}
+
 class CookieTest : public InetTest {};
 
 TEST_F(CookieTest, AutomaticCookiesAreSharedByAllRootsAndNoCookiesKeepsOut) {
