@@ -29,7 +29,6 @@ struct ThreadFonts {
   PangoFontMap* map = nullptr;
   PangoContext* context = nullptr;
   cairo_surface_t* scratch = nullptr;
-  cairo_t* scratchCr = nullptr;
   ThreadFonts() {
     map = pango_cairo_font_map_new();
     context = pango_font_map_create_context(map);
@@ -44,10 +43,8 @@ struct ThreadFonts {
     pango_cairo_context_set_resolution(context, 72.0);
     // Unbounded, so no glyph of a long line is culled while it is measured.
     scratch = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
-    scratchCr = cairo_create(scratch);
   }
   ~ThreadFonts() {
-    cairo_destroy(scratchCr);
     cairo_surface_destroy(scratch);
     g_object_unref(context);
     g_object_unref(map);
@@ -128,7 +125,11 @@ void AddFlourish(cairo_t* cr, const EffectRecipe& e, const Box& t, double s) {
 }
 
 Plan MakePlan(PangoLayout* layout, const EffectRecipe& e, bool alternate, double size, double k) {
-  cairo_t* cr = Fonts().scratchCr;
+  // A fresh context each time: a cairo_t that once failed stays failed, and
+  // must not blank every later picture drawn on this thread.
+  std::unique_ptr<cairo_t, decltype(&cairo_destroy)> owner(cairo_create(Fonts().scratch), cairo_destroy);
+  cairo_t* cr = owner.get();
+  if (!(k > 0 && k < 1e6)) k = 1;
   cairo_identity_matrix(cr);
   cairo_new_path(cr);
   cairo_scale(cr, k, k);
@@ -325,10 +326,11 @@ Image Render(std::string_view text, const Style& style, int size, Rgb inkRgb, Rg
   auto outH = [&](const Plan& p) { return p.all.H() + 2 * pad; };
   if (fit) {
     k = std::min((fitWidth - 2 * pad) / plan.all.W(), (fitHeight - 2 * pad) / plan.all.H());
+    if (!std::isfinite(k) || k <= 0) k = 1;
     plan = MakePlan(layout.get(), e, style.alternate, size, k);
     // Effects grow with k, so one more step settles the fit.
     double k2 = std::min((fitWidth - 2 * pad) / plan.all.W(), (fitHeight - 2 * pad) / plan.all.H());
-    if (k2 < 1) {
+    if (std::isfinite(k2) && k2 > 0 && k2 < 1) {
       k *= k2;
       plan = MakePlan(layout.get(), e, style.alternate, size, k);
     }

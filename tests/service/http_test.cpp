@@ -351,7 +351,7 @@ TEST_F(ServiceHttp, EightConcurrentClientsAreAllAnsweredCorrectly) {
 TEST_F(ServiceHttp, SlowAndGreedyClientsDoNotStopOthers) {
   ServerOptions options;
   options.perIpConnections = 8;
-  options.timeoutSeconds = 2;
+  options.timeoutSeconds = 3;
   Restart(64 << 20, options);
   // A client trickling a body, and more idle connections from one address
   // than it may hold.
@@ -368,12 +368,12 @@ TEST_F(ServiceHttp, SlowAndGreedyClientsDoNotStopOthers) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(Post("Other", 2, 32).empty());
   EXPECT_EQ(Http(port_, "GET", "/img/demo/5.png").status, 200);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500)) << "others waited for the slow client";
   // The greedy address gets no more than its share served...
   auto greedy = Http(port_, "GET", "/", {}, {}, "127.0.0.2");
   EXPECT_NE(greedy.status, 200);
   // ...and the idle connections are dropped after the time-out.
-  std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+  std::this_thread::sleep_for(std::chrono::milliseconds(4500));
   EXPECT_EQ(Http(port_, "GET", "/", {}, {}, "127.0.0.2").status, 200);
   for (int fd : idle) close(fd);
   close(slow);
