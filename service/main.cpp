@@ -32,6 +32,8 @@ constexpr const char* kHelp =
     "  --max-connections N connections served at once (default 256)\n"
     "  --per-ip N          connections from one address at once (default 32)\n"
     "  --timeout S         seconds an idle connection is kept (default 10)\n"
+    "  --request-timeout S seconds one request may take, however slowly its\n"
+    "                      bytes trickle in (default 30)\n"
     "  --quiet             no access log\n"
     "  --write-demos DIR   write the 410 style samples as DIR/1.png .. DIR/410.png\n"
     "                      and exit\n"
@@ -120,6 +122,8 @@ int main(int argc, char** argv) {
       options.perIpConnections = static_cast<unsigned>(number(0, 100000));
     } else if (arg == "--timeout") {
       options.timeoutSeconds = static_cast<unsigned>(number(1, 3600));
+    } else if (arg == "--request-timeout") {
+      options.requestSeconds = static_cast<unsigned>(number(1, 3600));
     } else if (arg == "--quiet") {
       options.accessLog = false;
     } else if (arg == "--write-demos") {

@@ -3,9 +3,13 @@
 // handlers, its connection limits and time-outs keep slow or greedy clients
 // from starving the others.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "service/cache.h"
@@ -22,6 +26,7 @@ struct ServerOptions {
   unsigned maxConnections = 256;
   unsigned perIpConnections = 32;
   unsigned timeoutSeconds = 10;  // idle time before a connection is dropped
+  unsigned requestSeconds = 30;  // a whole request, headers to last reply byte
   bool accessLog = true;         // one line per request on stderr
 };
 
@@ -40,6 +45,12 @@ class Server {
   std::uint64_t Renders() const { return renders_; }
   std::uint64_t FailedWrites() const { return failedWrites_; }
   bool AccessLog() const { return options_.accessLog; }
+  std::uint64_t DeadlineCuts() const { return deadlineCuts_; }
+
+  // Connection bookkeeping for the request deadline (called by the daemon).
+  void ConnectionOpened(MHD_Connection* connection);
+  void ConnectionClosed(MHD_Connection* connection);
+  void RequestFinished(MHD_Connection* connection);
 
   // The sample of a style as PNG bytes, drawn on first use.
   std::string Sample(int style);
@@ -56,6 +67,7 @@ class Server {
 
  private:
   std::string Picture(const std::string& name, bool* found);
+  void Watchdog();
 
   ServerOptions options_;
   PictureCache& cache_;
@@ -66,6 +78,22 @@ class Server {
   std::mutex samplesMutex_;
   std::vector<std::string> samples_;
   std::string formPage_;
+
+  // libmicrohttpd's time-out counts idle time only, so a client sending a
+  // byte every few seconds would keep its connection for ever. The watchdog
+  // shuts down the socket of any connection whose current request (or wait
+  // for one) has lasted longer than requestSeconds.
+  struct Tracked {
+    int fd;
+    std::chrono::steady_clock::time_point since;
+  };
+  std::mutex trackedMutex_;
+  std::unordered_map<MHD_Connection*, Tracked> tracked_;
+  std::atomic<std::uint64_t> deadlineCuts_{0};
+  std::thread watchdog_;
+  std::mutex stopMutex_;
+  std::condition_variable stopCv_;
+  bool stopping_ = false;
 };
 
 }  // namespace sigservice

@@ -3,6 +3,7 @@
 // samples, every refusal, the cache bound, concurrent clients and clients
 // that misbehave.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -377,4 +378,35 @@ TEST_F(ServiceHttp, SlowAndGreedyClientsDoNotStopOthers) {
   EXPECT_EQ(Http(port_, "GET", "/", {}, {}, "127.0.0.2").status, 200);
   for (int fd : idle) close(fd);
   close(slow);
+}
+
+TEST_F(ServiceHttp, AClientTricklingBytesIsCutAtTheRequestDeadline) {
+  ServerOptions options;
+  options.timeoutSeconds = 30;  // the idle time-out alone would never fire
+  options.requestSeconds = 2;
+  Restart(64 << 20, options);
+  int fd = sigtest::Connect(port_);
+  ASSERT_GE(fd, 0);
+  const std::string request = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Padding: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  bool cut = false;
+  for (char c : request) {
+    if (send(fd, &c, 1, MSG_NOSIGNAL) != 1) {
+      cut = true;
+      break;
+    }
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 250) > 0) {
+      char buf[256];
+      if (recv(fd, buf, sizeof buf, 0) <= 0) {
+        cut = true;
+        break;
+      }
+    }
+  }
+  close(fd);
+  EXPECT_TRUE(cut) << "a request trickling for " << request.size() / 4 << " s was never cut";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+  EXPECT_GE(server_->DeadlineCuts(), 1u);
+  EXPECT_EQ(Http(port_, "GET", "/").status, 200);  // and the service goes on
 }
