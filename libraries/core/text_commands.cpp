@@ -94,7 +94,7 @@ void CmdRemoveAllSpaces(ArgRecord* result, int32_t argCount, ArgRecord* args) {
 void CmdReplaceSubtext(ArgRecord* result, int32_t argCount, ArgRecord* args) {
     CommandArgs a(argCount, args);
     std::string_view text = a.Text(0);
-    int32_t start = a.Int(3, 1);
+    int64_t start = a.Int(3, 1);
     size_t d = start - 1 < 0 ? 0 : static_cast<size_t>(start - 1);
     long count = a.Int(4, -1);
     if (count < 0) count = -1;  // any negative count means no limit
