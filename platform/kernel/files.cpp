@@ -1,7 +1,7 @@
 // File handles on POSIX descriptors, directory listing and file attributes.
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +103,40 @@ bool FillFindData(const FindState& f, const std::string& name, LPWIN32_FIND_DATA
 }
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+
+size_t Utf8Length(std::string_view s, size_t i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    return i + n <= s.size() ? n : s.size() - i;
+}
+
+// Windows wildcards on UTF-8 names: '*' any run, '?' one character (fnmatch
+// would take '?' for one byte of a Chinese name), ASCII letters in any case.
+bool WildcardMatch(std::string_view pat, std::string_view name) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pat.size() && pat[p] == '*') {
+            starP = ++p;
+            starN = n;
+        } else if (p < pat.size() && pat[p] == '?') {
+            ++p;
+            n += Utf8Length(name, n);
+        } else if (p < pat.size() && fold(pat[p]) == fold(name[n])) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            // Let the last '*' take one more character and retry.
+            p = starP;
+            starN += Utf8Length(name, starN);
+            n = starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p] == '*') ++p;
+    return p == pat.size();
+}
 
 bool CopyFileData(int in, int out) {
     std::vector<char> buf(1 << 16);
@@ -435,8 +469,7 @@ WINEXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFile
     bool wild = HasWildcard(pattern);
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;
-        bool match = wild ? fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0
-                          : strcasecmp(pattern.c_str(), name.c_str()) == 0;
+        bool match = wild ? WildcardMatch(pattern, name) : strcasecmp(pattern.c_str(), name.c_str()) == 0;
         if (match) state->names.push_back(std::move(name));
     }
     closedir(dir);

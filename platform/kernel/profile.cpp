@@ -33,14 +33,16 @@ enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult ReadWhole(const std::string& path, std::string& out) {
     out.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in the settings file's place must not hang the
+    // program; anything but a regular file is refused below.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) return ReadResult::Missing;
         FailWithErrno();
         return ReadResult::Failed;
     }
     struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxProfileBytes) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxProfileBytes) {
         close(fd);
         SetLastErrorCode(ERROR_ACCESS_DENIED);
         return ReadResult::Failed;

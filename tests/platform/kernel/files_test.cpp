@@ -180,6 +180,16 @@ TEST_F(Files, FindFilesWithWildcardsAndGbkNames) {
     while (FindNextFileA(h, &fd)) ++count;
     FindClose(h);
     EXPECT_EQ(count, 6);  // ".", "..", and the four files, "noext" included
+    // '?' is one character, a Chinese one included; letters match in any case.
+    h = FindFirstFileA(Win("??.P*G").c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(std::string(fd.cFileName), std::string(kChineseGbk) + ".png");
+    EXPECT_FALSE(FindNextFileA(h, &fd));
+    FindClose(h);
+    h = FindFirstFileA(Win("*o*x*").c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(fd.cFileName, "noext");
+    FindClose(h);
     EXPECT_EQ(FindFirstFileA(Win("*.gif").c_str(), &fd), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(FindFirstFileA(Win("nodir/*").c_str(), &fd), INVALID_HANDLE_VALUE);

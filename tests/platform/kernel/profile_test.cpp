@@ -153,6 +153,11 @@ TEST_F(Profile, UnwritableOrMissingFolderFailsAndKeepsTheFile) {
     EXPECT_FALSE(Put("s", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(posix_));
     std::filesystem::remove(posix_);
+    // So must a FIFO, without waiting for a writer.
+    ASSERT_EQ(mkfifo(posix_.c_str(), 0600), 0);
+    EXPECT_EQ(Get("s", "k", "dflt"), "dflt");
+    EXPECT_FALSE(Put("s", "k", "v"));
+    std::filesystem::remove(posix_);
     if (geteuid() == 0) GTEST_SKIP() << "root ignores permissions";
     ASSERT_TRUE(Put("s", "k", "1"));
     ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
