@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -116,6 +117,23 @@ size_t HttpTransfer::WriteCallback(char* p, size_t size, size_t n, void* self) {
     return static_cast<HttpTransfer*>(self)->OnBody(p, size * n);
 }
 
+int HttpTransfer::ProgressCallback(void* self, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
+    auto* t = static_cast<HttpTransfer*>(self);
+    // Header bytes do not count in dlnow; they are counted by the header callback.
+    uint64_t moved = static_cast<uint64_t>(dlnow) + static_cast<uint64_t>(ulnow) + t->header_bytes_;
+    auto now = std::chrono::steady_clock::now();
+    if (moved != t->last_moved_) {
+        t->last_moved_ = moved;
+        t->last_progress_ = now;
+        return 0;
+    }
+    if (now - t->last_progress_ >= std::chrono::milliseconds(t->stall_ms_)) {
+        t->abort_ = Abort::Stalled;
+        return 1;
+    }
+    return 0;
+}
+
 size_t HttpTransfer::OnHeader(std::string_view raw) {
     // Trailers of a chunked body arrive here too; they are not part of the block.
     if (headers_done_) return raw.size();
@@ -174,14 +192,16 @@ void HttpTransfer::Pump(Pred done) {
             }
         }
         if (done() || finished_) break;
-        // curl_multi_poll also wakes for libcurl's own timers (time-outs).
-        curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        // curl_multi_poll also wakes for libcurl's own timers; the short cap
+        // lets the stall check run on time.
+        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::clamp(stall_ms_ / 4, 10L, 250L)), nullptr);
     }
 }
 
 uint32_t HttpTransfer::FailureCode() const {
     if (abort_ == Abort::HeaderLimit) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     if (abort_ == Abort::BodyLimit) return ERROR_INTERNET_CONNECTION_ABORTED;
+    if (abort_ == Abort::Stalled) return ERROR_INTERNET_TIMEOUT;
     switch (static_cast<CURLcode>(result_)) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_INTERNET_NAME_NOT_RESOLVED;
@@ -238,8 +258,14 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // redirections are followed here, by the flags
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, spec.limits.connect_timeout_ms);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, spec.limits.stall_timeout_s);
+    // The stall limit is kept here rather than with libcurl's low-speed check,
+    // whose average over several seconds lets a stall run well past its limit.
+    stall_ms_ = spec.limits.stall_timeout_ms;
+    last_progress_ = std::chrono::steady_clock::now();
+    last_moved_ = 0;
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &HttpTransfer::ProgressCallback);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, spec.limits.total_timeout_ms);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &HttpTransfer::HeaderCallback);

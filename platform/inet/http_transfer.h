@@ -4,6 +4,7 @@
 // whatever the body's size.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,7 +60,7 @@ public:
     int Status() const { return status_; }
 
 private:
-    enum class Abort { None, HeaderLimit, BodyLimit };
+    enum class Abort { None, HeaderLimit, BodyLimit, Stalled };
 
     bool StartHop(const RequestSpec& spec, uint32_t* error);
     void Cleanup();
@@ -68,6 +69,7 @@ private:
     uint32_t FailureCode() const;
     static size_t HeaderCallback(char* p, size_t size, size_t n, void* self);
     static size_t WriteCallback(char* p, size_t size, size_t n, void* self);
+    static int ProgressCallback(void* self, int64_t, int64_t dlnow, int64_t, int64_t ulnow);
     size_t OnHeader(std::string_view line);
     size_t OnBody(const char* p, size_t n);
 
@@ -85,6 +87,9 @@ private:
     uint64_t max_header_bytes_ = 0;
     uint64_t max_body_bytes_ = 0;
     Abort abort_ = Abort::None;
+    long stall_ms_ = 0;
+    uint64_t last_moved_ = 0;
+    std::chrono::steady_clock::time_point last_progress_;
 
     std::vector<char> buf_;
     size_t buf_pos_ = 0;

@@ -11,7 +11,7 @@ namespace platform::inet {
 
 struct InetLimits {
     long connect_timeout_ms = 10'000;       // TCP (and TLS) connection set-up
-    long stall_timeout_s = 30;              // no byte received for this long ends the transfer
+    long stall_timeout_ms = 30'000;         // no byte moving either way for this long ends the transfer
     long total_timeout_ms = 30L * 60'000;   // last guard against a server that drips bytes
     uint64_t max_header_bytes = 256 * 1024; // whole reply header block
     uint64_t max_body_bytes = 256ull << 20; // reply body

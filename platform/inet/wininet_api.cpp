@@ -320,7 +320,7 @@ WINEXPORT BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dw
     if (options.connect_timeout_ms && *options.connect_timeout_ms > 0)
         spec.limits.connect_timeout_ms = *options.connect_timeout_ms;
     if (options.receive_timeout_ms && *options.receive_timeout_ms > 0)
-        spec.limits.stall_timeout_s = (*options.receive_timeout_ms + 999) / 1000;
+        spec.limits.stall_timeout_ms = *options.receive_timeout_ms;
 
     r->transfer = std::make_unique<HttpTransfer>();
     uint32_t error = 0;

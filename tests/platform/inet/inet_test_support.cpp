@@ -44,7 +44,7 @@ Exchange RunExchange(uint16_t port, const ExchangeOptions& o) {
 void InetTest::SetUp() {
     platform::inet::InetLimits l;
     l.connect_timeout_ms = 2000;
-    l.stall_timeout_s = 1;
+    l.stall_timeout_ms = 700;
     l.total_timeout_ms = 20000;
     platform::inet::SetInetLimitsForTesting(l);
     setenv("SIGDESIGNER_CA_FILE", TestCertificate::Get().cert_file.c_str(), 1);

@@ -41,7 +41,23 @@ TEST_F(LimitsTest, SilentServerTimesOutWithinTheStallLimit) {
     Exchange ex = RunExchange(port.port(), {});
     EXPECT_FALSE(ex.sent);
     EXPECT_EQ(ex.send_error, ERROR_INTERNET_TIMEOUT);
-    EXPECT_LT(SecondsSince(t), 10.0);
+    // The limit is 0.7 s of silence: not cut early, not left running for seconds.
+    EXPECT_GE(SecondsSince(t), 0.6);
+    EXPECT_LT(SecondsSince(t), 5.0);
+}
+
+TEST_F(LimitsTest, SlowButSteadyServerIsNotCut) {
+    Server server([](const ReceivedRequest&, Conn& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
+        for (char ch : std::string("drips")) {
+            if (c.WaitStop(300)) return;  // each pause is under the 0.7 s limit, the sum is over it
+            c.Send(std::string(1, ch));
+        }
+    });
+    Exchange ex = RunExchange(server.port(), {});
+    EXPECT_TRUE(ex.sent);
+    EXPECT_TRUE(ex.read_ok);
+    EXPECT_EQ(ex.body, "drips");
 }
 
 TEST_F(LimitsTest, ConnectionThatNeverCompletesTimesOut) {
@@ -49,7 +65,7 @@ TEST_F(LimitsTest, ConnectionThatNeverCompletesTimesOut) {
     // connection attempt hangs until the connect limit.
     platform::inet::InetLimits l = platform::inet::CurrentInetLimits();
     l.connect_timeout_ms = 800;
-    l.stall_timeout_s = 30;  // the connect limit alone must end it
+    l.stall_timeout_ms = 30000;  // the connect limit alone must end it
     platform::inet::SetInetLimitsForTesting(l);
     FullBacklogPort port;
     if (!port.Filled()) GTEST_SKIP() << "this kernel completes handshakes beyond the backlog";
@@ -161,7 +177,7 @@ TEST_F(LimitsTest, MalformedRepliesFailOrPassThroughWithoutHarm) {
 
 TEST_F(LimitsTest, ReceiveTimeoutOptionShortensTheStallLimit) {
     platform::inet::InetLimits l = platform::inet::CurrentInetLimits();
-    l.stall_timeout_s = 20;  // the option below must win
+    l.stall_timeout_ms = 20000;  // the option below must win
     platform::inet::SetInetLimitsForTesting(l);
     SilentPort port;
     HINTERNET root = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
