@@ -34,6 +34,20 @@ TEST_F(RequestTest, RequestLineAndCompletedHeaderBlockGoOutByteForByte) {
     std::string want = "GET /Path/To?q=1&r=%41 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
                        "\r\nUser-Agent: test-agent/1.0\r\n" + block + "\r\n\r\n";
     EXPECT_EQ(r.head, want);
+
+    // A form post: the block, then the body's length, then the body.
+    const std::string post_block = "Accept: */*\r\nReferer: http://127.0.0.1/\r\nAccept-Language: zh-cn\r\n"
+                                   "Content-Type: application/x-www-form-urlencoded";
+    o.verb = "POST";
+    o.path = "/";
+    o.headers = post_block;
+    o.send_body = true;
+    o.body = "text=%E4%BD%A0&ziti=3";
+    ASSERT_TRUE(RunExchange(server.port(), o).sent);
+    r = server.Requests()[1];
+    EXPECT_EQ(r.head, "POST / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
+                          "\r\nUser-Agent: test-agent/1.0\r\n" + post_block + "\r\nContent-Length: 21\r\n\r\n");
+    EXPECT_EQ(r.body, o.body);
 }
 
 TEST_F(RequestTest, CallerUserAgentReplacesTheRootsAndNothingIsAdded) {
