@@ -22,6 +22,7 @@ GifCanvas::Rect GifCanvas::Clip(const GifFrame& f) const {
   r.y = f.top;
   r.w = std::min(f.width, width_ - f.left);
   r.h = std::min(f.height, height_ - f.top);
+  if (r.w <= 0 || r.h <= 0) return Rect{};  // a 0 x N frame covers nothing
   return r;
 }
 

@@ -21,7 +21,9 @@ class RunDecoder {
   RunDecoder(const uint8_t* p, const uint8_t* end) : p_(p), end_(end) {}
 
   // Produces exactly `count` bytes into dst; false if the data ends first.
-  bool Read(uint8_t* dst, size_t count) {
+  // `slack` bytes after them may be overwritten with scratch values, which
+  // lets tokens be written with whole 8-byte stores.
+  bool Read(uint8_t* dst, size_t count, size_t slack) {
     size_t n = 0;
     while (n < count) {
       if (run_) {
@@ -31,19 +33,27 @@ class RunDecoder {
         run_ -= k;
         continue;
       }
-      // Literal bytes are the common case: copy them without going round.
-      const uint8_t* q = p_;
-      const size_t room = std::min(count - n, size_t(end_ - p_));
-      const uint8_t* stop = p_ + room;
-      while (q < stop && *q <= 192) ++q;
-      if (q != p_) {
-        std::memcpy(dst + n, p_, size_t(q - p_));
-        n += size_t(q - p_);
-        p_ = q;
-        continue;
+      // One token per step, literal or run (at most 63), without branching on
+      // its kind: 8-byte stores, the last one possibly reaching past the token.
+      while (end_ - p_ >= 2 && n + 64 <= count + slack) {
+        const uint8_t c = p_[0];
+        const bool isRun = c > 192;
+        const size_t k = isRun ? size_t(c - 192) : 1;
+        if (k > count - n) break;
+        const uint64_t word = 0x0101010101010101ull * (isRun ? p_[1] : c);
+        std::memcpy(dst + n, &word, 8);
+        for (size_t j = 8; j < k; j += 8) std::memcpy(dst + n + j, &word, 8);
+        n += k;
+        p_ += 1 + isRun;
+        if (n == count) return true;
       }
+      if (n == count) break;
       if (p_ >= end_) return false;
       const uint8_t c = *p_++;
+      if (c <= 192) {
+        dst[n++] = c;
+        continue;
+      }
       if (p_ >= end_) return false;
       run_ = size_t(c - 192);
       value_ = *p_++;
@@ -86,7 +96,8 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     picture->kind = PictureFormat::Pcx8;
     picture->width = int32_t(width);
     picture->height = int32_t(height);
-    picture->pixels.assign(rowsStart + stride * size_t(height), 0);
+    const size_t total = rowsStart + stride * size_t(height);
+    picture->pixels.assign(total + 64, 0);  // room for the last row's wide stores
     uint8_t* base = picture->pixels.data();
     detail::WriteInfoHeader8(base, int32_t(width), int32_t(height));
     std::vector<uint8_t> scratch;
@@ -94,7 +105,8 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     for (int64_t y = 0; y < height; ++y) {
       uint8_t* row = base + rowsStart + stride * size_t(y);
       uint8_t* dst = scratch.empty() ? row : scratch.data();
-      if (!runs.Read(dst, lineBytes)) return Fail(error, "pcx: pixel data truncated");
+      const size_t slack = scratch.empty() ? total + 64 - (rowsStart + stride * size_t(y) + lineBytes) : 0;
+      if (!runs.Read(dst, lineBytes, slack)) return Fail(error, "pcx: pixel data truncated");
       if (scratch.empty())
         std::memset(row + width, 0, stride - size_t(width));
       else
@@ -117,6 +129,7 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
       palette[i * 4 + 2] = table ? table[i * 3 + 0] : uint8_t(i);
       palette[i * 4 + 3] = 0;
     }
+    picture->pixels.resize(total);
     return picture;
   }
 
@@ -134,7 +147,7 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     picture->pixels.assign(outRow * size_t(height), 0);
     std::vector<uint8_t> line(lineBytes);
     for (int64_t y = 0; y < height; ++y) {
-      if (!runs.Read(line.data(), lineBytes)) return Fail(error, "pcx: pixel data truncated");
+      if (!runs.Read(line.data(), lineBytes, 0)) return Fail(error, "pcx: pixel data truncated");
       std::memcpy(&picture->pixels[outRow * size_t(y)], line.data(), used);
     }
     return picture;

@@ -237,6 +237,11 @@ TEST(GifHardening, MalformedStreamsEndInAPictureOrNone) {
     GifFrameSpec f = Frame(0, 0, 0, 9, 1);
     f.indices = Frame(0, 0, 3, 3, 1).indices;  // data for a 0 x 9 frame
     cases.push_back({"zero width with data", MakeGif(8, 8, pal, {f})});
+    GifFrameSpec flat = Frame(0, 0, 3, 0, 1);
+    flat.indices = Frame(0, 0, 3, 3, 1).indices;
+    flat.control = true;
+    flat.disposal = 3;
+    cases.push_back({"zero height with disposal", MakeGif(8, 8, pal, {flat, Frame(0, 0, 8, 8, 2)})});
   }
   cases.push_back({"offsets 65535", MakeGif(8, 8, pal, {Frame(65535, 65535, 4, 4, 1)})});
   cases.push_back({"past the screen", MakeGif(8, 8, pal, {Frame(6, 6, 10, 10, 1)})});
