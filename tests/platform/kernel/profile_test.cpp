@@ -83,6 +83,11 @@ TEST_F(Profile, ValuesAreCutToTheBuffer) {
     Spit(posix_, "[s]\nhuge=" + std::string(10u << 20, 'h') + "\nafter=ok\n");
     EXPECT_EQ(Get("s", "huge").size(), 10239u);
     EXPECT_EQ(Get("s", "after"), "ok");
+    // A NUL byte ends the value the caller sees; the lines after it still count.
+    Spit(posix_, Bytes("[s]\r\nk=a\0b\r\nnext=1"));
+    EXPECT_EQ(Get("s", "k"), "a");
+    EXPECT_EQ(last_, 1u);
+    EXPECT_EQ(Get("s", "next"), "1");
 }
 
 TEST_F(Profile, NullSectionOrKeyListsNames) {
