@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
     }
     const int32_t w = pic->icon ? pic->icon->width : pic->width;
     const int32_t h = pic->icon ? pic->icon->height : pic->height;
+    std::error_code ec;
+    if (std::filesystem::path(out).has_parent_path())
+      std::filesystem::create_directories(std::filesystem::path(out).parent_path(), ec);
     if (!WritePng(out, w, h, bgra.data())) return 1;
   }
 
@@ -95,6 +99,8 @@ int main(int argc, char** argv) {
     }
     std::ifstream in(file, std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
     picture::GifPlayer player(background);
     if (!player.Load(bytes, &why)) {
       std::fprintf(stderr, "picdump: the player refused it (%s)\n", why.c_str());

@@ -60,6 +60,9 @@ TEST(GifLzw, FullTableWithoutClearStillDecodes) {
   EXPECT_EQ(out, indices);
 }
 
+// Table entries point at earlier output rather than forming prefix chains,
+// so no code can lead into a cycle; the string still being defined is the
+// one self-reference a stream can make.
 TEST(GifLzw, LongRunsUseTheStringBeingDefined) {
   // A single repeated value codes almost entirely as "previous string plus
   // its own first byte", the case whose code is not yet in the table.

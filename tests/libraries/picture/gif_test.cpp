@@ -252,6 +252,13 @@ TEST(GifHardening, MalformedStreamsEndInAPictureOrNone) {
     GifFrameSpec g = f;
     g.disposal = 2;
     cases.push_back({"disposal off screen", MakeGif(8, 8, pal, {f, g, Frame(0, 0, 8, 8, 2)})});
+    for (int disposal : {2, 3}) {
+      GifFrameSpec first = Frame(0, 0, 8, 8, 1);
+      first.control = true;
+      first.disposal = disposal;
+      cases.push_back({"disposal " + std::to_string(disposal) + " on the first frame",
+                       MakeGif(8, 8, pal, {first, Frame(2, 2, 2, 2, 2)})});
+    }
   }
   {
     GifFrameSpec f = Frame(0, 0, 8, 8, 1, 200);  // indices beyond a 16-entry table
