@@ -226,6 +226,8 @@ TEST_F(Files, FullPathTempPathAndSpecialFolders) {
     n = GetTempPathA(sizeof buf, buf);
     ASSERT_GT(n, 0u);
     EXPECT_EQ(buf[n - 1], '\\');
+    const char* oldHome = std::getenv("HOME");
+    std::string savedHome = oldHome ? oldHome : "";
     setenv("HOME", dir_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     Spit(Posix("user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
@@ -236,4 +238,6 @@ TEST_F(Files, FullPathTempPathAndSpecialFolders) {
     EXPECT_TRUE(std::filesystem::is_directory(Posix("Schreibtisch")));
     EXPECT_FALSE(SHGetSpecialFolderPathA(0, buf, 0x7777, FALSE));
     EXPECT_STREQ(buf, "");
+    unsetenv("XDG_CONFIG_HOME");
+    if (oldHome) setenv("HOME", savedHome.c_str(), 1);
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "temp_dir.h"
@@ -192,4 +193,23 @@ TEST_F(Profile, GbkFileNamesAndIntegers) {
     EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("s", "n", 7, file_.c_str())), -42);
     EXPECT_EQ(GetPrivateProfileIntA("s", "none", 7, file_.c_str()), 0u);
     EXPECT_EQ(GetPrivateProfileIntA("s", "missing", 7, file_.c_str()), 7u);
+}
+
+TEST_F(Profile, ConcurrentWritersLoseNothing) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < 25; ++i) {
+                std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+                WritePrivateProfileStringA(t % 2 ? "odd" : "even", key.c_str(), key.c_str(), file_.c_str());
+            }
+        });
+    for (auto& th : threads) th.join();
+    int found = 0;
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 25; ++i) {
+            std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+            found += Get(t % 2 ? "odd" : "even", key.c_str()) == key;
+        }
+    EXPECT_EQ(found, 100);
 }
