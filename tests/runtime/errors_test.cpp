@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "runtime/notify.h"
 #include "runtime/runtime_error.h"
@@ -106,6 +107,24 @@ TEST_F(ErrorReportTest, ExitRoutinesDoNotRunAfterAFatalError) {
     std::string line;
     std::getline(in, line);
     EXPECT_EQ(line, "exit 0");
+}
+
+TEST_F(ErrorReportTest, ExitFromAnotherThreadEndsTheProcessAtOnce) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    sigtest::TempDir dir;
+    g_markFile = dir.File("marks");
+    ProgramHeader header{};
+    Start(&header);
+    rt().RuntimeService(kServiceRegisterExitRoutine, reinterpret_cast<uintptr_t>(&MarkingExitRoutine), 0, 0, 0, 0,
+                        0);
+    // A worker's exit request does no exit work of its own: the code only.
+    EXPECT_EXIT(
+        {
+            std::thread worker([] { rt().ExitProgram(5); });
+            worker.join();
+        },
+        ExitedWithCode(5), ::testing::_);
+    EXPECT_FALSE(std::filesystem::exists(g_markFile));
 }
 
 int32_t g_handlerCalls = 0;
