@@ -2,14 +2,56 @@
 //
 // Handles (HINTERNET) are 32-bit values from the platform's handle table;
 // closing a root handle closes the connections and requests opened under it.
-// Texts in and out are GBK bytes. Bytes of an address outside printable ASCII
-// (non-ASCII GBK bytes, blanks, control bytes) are sent percent-encoded, byte
-// by byte; everything else of the path and query is sent exactly as given.
+// Texts in and out are GBK bytes. Bytes of an object path outside printable
+// ASCII (non-ASCII GBK bytes, blanks, control bytes) are sent percent-encoded,
+// byte by byte; everything else of the path and query is sent exactly as
+// given ("/../" is not folded); a '#' and what follows are not sent. A host
+// name with GBK bytes is handed to the resolver as UTF-8.
+//
+// What goes on the wire: the request line; Host; User-Agent (the root's
+// agent, unless the caller's headers name one); the Referer and Accept lines
+// of HttpOpenRequestA unless the send headers name them; the send headers,
+// line by line in the caller's order and bytes (a line whose value is empty
+// goes out as "Name:"; lines without a name and colon are dropped); with
+// automatic cookies, a Cookie line from the store before the caller's lines;
+// for a body, Content-Length after the caller's lines. Nothing else: no
+// Accept, Content-Type or Expect of the library's own. POST and PUT always
+// carry a body (Content-Length: 0 when empty); HEAD never does.
+//
+// HttpSendRequestA returns TRUE once a reply's header block has arrived,
+// whatever its status; interim 1xx replies are skipped. Redirections (301,
+// 302, 303, 307, 308) are followed unless INTERNET_FLAG_NO_AUTO_REDIRECT is
+// set; from http to https only with INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS,
+// from https to http only with INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP --
+// otherwise the redirection itself is the reply. 303, and 301/302 after a
+// POST, continue with a GET without the body. Credentials and the caller's
+// Cookie and Authorization lines are not carried to another server.
+//
+// InternetReadFile fills the caller's buffer unless the body ends first,
+// returns TRUE with 0 bytes at the end, and after a transfer that broke off
+// (reset, stall, body limit) first hands out every byte received, then
+// returns FALSE with 0 bytes.
+//
+// Cookies: without INTERNET_FLAG_NO_COOKIES, one store for the whole process
+// (all roots) sends and keeps cookies, in memory only; with the flag, none
+// are sent or kept and the caller's own Cookie line goes out alone.
+//
+// Proxies: DIRECT none; PRECONFIG the environment's http_proxy, https_proxy
+// and no_proxy (the system setting here); PROXY "host:port" for every scheme
+// or "http=host:port https=host:port" per scheme, separated by blanks or ';'.
+// Loopback hosts never use a proxy unless the bypass list holds "<-loopback>".
+// INTERNET_OPTION_PROXY on a root changes it for requests sent afterwards.
+//
+// Not carried: asynchronous use (INTERNET_FLAG_ASYNC is refused), FTP and
+// gopher services, a cache (RELOAD, NO_CACHE_WRITE and the other cache flags
+// are accepted and mean what they mean without one). Server credentials given
+// to InternetConnectA go out as Basic authentication with the first request.
 //
 // Limits on every transfer (platform/inet/inet_limits.h holds the values and
 // the test override):
-//   connect time-out            10 s
-//   no progress (stall)         30 s without a byte ends the transfer
+//   connect time-out            10 s (INTERNET_OPTION_CONNECT_TIMEOUT changes it)
+//   no progress (stall)         30 s without a byte either way ends the transfer
+//                               (INTERNET_OPTION_RECEIVE_TIMEOUT changes it)
 //   whole transfer              30 min, a last guard against a dripping server
 //   reply header block          256 KiB
 //   reply body                  256 MiB

@@ -53,11 +53,12 @@ TEST_F(RequestTest, RequestLineAndCompletedHeaderBlockGoOutByteForByte) {
 TEST_F(RequestTest, CallerUserAgentReplacesTheRootsAndNothingIsAdded) {
     Server server(ReplyOk);
     ExchangeOptions o;
-    o.headers = "User-Agent: Custom/2\r\nAccept: text/html";
+    o.headers = "User-Agent: Custom/2\r\nAccept: text/html\r\nX-Empty: ";
     Exchange ex = RunExchange(server.port(), o);
     ASSERT_TRUE(ex.sent);
+    // An empty value still sends its line, as "Name:".
     std::string want = "GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
-                       "\r\nUser-Agent: Custom/2\r\nAccept: text/html\r\n\r\n";
+                       "\r\nUser-Agent: Custom/2\r\nAccept: text/html\r\nX-Empty:\r\n\r\n";
     EXPECT_EQ(server.Requests()[0].head, want);
 }
 
