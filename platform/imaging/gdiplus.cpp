@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/imaging/gdiplus_internal.h"
 #include "platform/imaging/image_header.h"
 #include "platform/imaging/ole_stream.h"
 #include "platform/kernel/handle_table.h"
@@ -164,6 +165,8 @@ GpStatus ReadFileHead(const std::string& path, std::vector<uint8_t>* head, uint6
 bool Running() { return !State().tokens.empty(); }
 
 }  // namespace
+
+size_t LiveGdiplusImageCount() { return Images().Count(); }
 }  // namespace platform
 
 using namespace platform;

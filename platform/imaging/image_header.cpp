@@ -180,10 +180,9 @@ bool ReadBmpHeader(const ImageBytes& bytes, ImageHeader* out, std::string* why, 
     if (pixelOffset < tableEnd) return Fail(why, "bmp: pixel data inside the headers");
     if (pixelOffset >= bytes.size) return Fail(why, "bmp: pixel data past the end");
     if (compression == 0 || compression == 3) {
-        // width and height are inside the limits (at most 2^32 each, product
-        // at most maxPixels), so stride x height stays far below 2^64.
-        const uint64_t need = DibStride(width, bitCount) * height;
-        if (need > bytes.size - pixelOffset) return Fail(why, "bmp: pixel data short");
+        uint64_t need;
+        if (__builtin_mul_overflow(DibStride(width, bitCount), height, &need) || need > bytes.size - pixelOffset)
+            return Fail(why, "bmp: pixel data short");
     }
     *out = {ImageFormat::Bmp, uint32_t(width), uint32_t(height)};
     return true;
@@ -230,15 +229,17 @@ bool ReadIcoHeader(const ImageBytes& bytes, ImageHeader* out, std::string* why, 
     if (!DepthKnown(bitCount) || compression != 0) return Fail(why, "ico: unsupported image depth or compression");
     const uint64_t width = uint64_t(w), height = uint64_t(h) / 2;
     if (!ImageSizeAllowed(width, height, limits)) return Fail(why, "ico: size outside the limits");
-    uint64_t colours = 0;
+    uint64_t colours = coloursUsed;
     if (bitCount <= 8) {
         const uint32_t full = 1u << bitCount;
         if (coloursUsed > full) return Fail(why, "ico: more colours than the depth holds");
-        colours = coloursUsed ? coloursUsed : full;
+        if (colours == 0) colours = full;
     }
     // The colour rows must be there; the mask rows after them may be left out.
-    const uint64_t need = uint64_t(headerSize) + colours * 4 + DibStride(width, bitCount) * height;
-    if (need > dataSize) return Fail(why, "ico: image data short");
+    uint64_t rows, need;
+    if (__builtin_mul_overflow(DibStride(width, bitCount), height, &rows) ||
+        __builtin_add_overflow(uint64_t(headerSize) + colours * 4, rows, &need) || need > dataSize)
+        return Fail(why, "ico: image data short");
     *out = {ImageFormat::Ico, uint32_t(width), uint32_t(height)};
     return true;
 }
