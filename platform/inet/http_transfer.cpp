@@ -16,8 +16,12 @@ namespace platform::inet {
 namespace {
 
 // libcurl reads the socket in pieces of this size; large pieces keep the
-// per-step cost low for big bodies while memory stays bounded.
+// per-step cost low for big bodies.
 constexpr long kReceiveBufferBytes = 64 * 1024;
+// One libcurl step keeps reading while the socket has data, so a fast server
+// could fill megabytes ahead of the caller; past this many unread bytes the
+// transfer pauses until the caller has read them.
+constexpr size_t kPauseAtBytes = 256 * 1024;
 
 // The process's cookie store, shared by every session as the system keeps one.
 std::array<std::mutex, CURL_LOCK_DATA_LAST> g_share_locks;
@@ -166,6 +170,10 @@ size_t HttpTransfer::OnHeader(std::string_view raw) {
 }
 
 size_t HttpTransfer::OnBody(const char* p, size_t n) {
+    if (buf_.size() - buf_pos_ >= kPauseAtBytes) {
+        paused_ = true;
+        return CURL_WRITEFUNC_PAUSE;  // libcurl keeps these bytes and hands them over again
+    }
     if (body_bytes_ + n > max_body_bytes_) {
         // Keep what fits, then end the transfer.
         size_t keep = static_cast<size_t>(max_body_bytes_ - body_bytes_);
@@ -181,6 +189,13 @@ size_t HttpTransfer::OnBody(const char* p, size_t n) {
 
 template <typename Pred>
 void HttpTransfer::Pump(Pred done) {
+    // Only time spent waiting here counts towards the stall limit, not the
+    // caller's own time between reads.
+    last_progress_ = std::chrono::steady_clock::now();
+    if (paused_ && easy_) {
+        paused_ = false;
+        curl_easy_pause(easy_, CURLPAUSE_CONT);
+    }
     while (!done() && !finished_) {
         int running = 0;
         curl_multi_perform(multi_, &running);
@@ -237,6 +252,7 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
     abort_ = Abort::None;
     buf_.clear();
     buf_pos_ = 0;
+    paused_ = false;
     finished_ = false;
     result_ = CURLE_OK;
     max_header_bytes_ = spec.limits.max_header_bytes;

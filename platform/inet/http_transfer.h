@@ -93,6 +93,7 @@ private:
 
     std::vector<char> buf_;
     size_t buf_pos_ = 0;
+    bool paused_ = false;
     bool finished_ = false;
     int result_ = 0;  // CURLcode
 };
