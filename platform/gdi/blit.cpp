@@ -93,7 +93,8 @@ BOOL Transfer(DC& dst, int x, int y, int w, int h, cairo_surface_t* src, DWORD r
     }
     COLORREF pc = 0;
     auto brush = ResolveBrush(dst.st.brush, &pc);
-    if (dst.st.brush == GetStockObject(DC_BRUSH)) pc = dst.st.dc_brush;
+    static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
+    if (dst.st.brush == dc_brush) pc = dst.st.dc_brush;
     if (rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS) {
         if (rop == PATCOPY && (!brush || brush->style == BS_NULL)) return TRUE;
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -189,7 +190,17 @@ BOOL StretchCore(DC& dst, int xd, int yd, int wd, int hd, cairo_surface_t* src, 
         ys += hs;
         hs = -hs;
     }
-    // Only the part of the destination that can be visible is worth scaling into.
+    // A plain copy between different surfaces needs no intermediate picture.
+    if (rop == SRCCOPY && !mx && !my && ws == wd && hs == hd && src_mono == IsMono(dst) && src != dst.target) {
+        cairo_t* cr = Prepare(dst);
+        if (!cr) return TRUE;
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr, src, xd - xs, yd - ys);
+        cairo_rectangle(cr, xd, yd, wd, hd);
+        cairo_fill(cr);
+        Finish(dst);
+        return TRUE;
+    }
     if (static_cast<int64_t>(wd) * hd > kMaxBitmapPixels || static_cast<int64_t>(ws) * hs > kMaxBitmapPixels)
         return FALSE;
     cairo_surface_t* part =

@@ -31,10 +31,12 @@ cairo_region_t* FullRegion(cairo_surface_t* s) {
 }
 
 void InitState(DC& dc) {
-    dc.st.pen = GetStockObject(BLACK_PEN);
-    dc.st.brush = GetStockObject(WHITE_BRUSH);
-    dc.st.font = GetStockObject(SYSTEM_FONT);
-    dc.st.palette = GetStockObject(DEFAULT_PALETTE);
+    static const HGDIOBJ pen = GetStockObject(BLACK_PEN), brush = GetStockObject(WHITE_BRUSH),
+                         font = GetStockObject(SYSTEM_FONT), palette = GetStockObject(DEFAULT_PALETTE);
+    dc.st.pen = pen;
+    dc.st.brush = brush;
+    dc.st.font = font;
+    dc.st.palette = palette;
 }
 
 }  // namespace
@@ -133,7 +135,8 @@ bool UsePen(DC& dc, cairo_t* cr, int* width) {
     auto p = Pens().Get(dc.st.pen);
     if (!p || p->style == PS_NULL) return false;
     COLORREF c = p->color;
-    if (dc.st.pen == GetStockObject(DC_PEN)) c = dc.st.dc_pen;
+    static const HGDIOBJ dc_pen = GetStockObject(DC_PEN);
+    if (dc.st.pen == dc_pen) c = dc.st.dc_pen;
     *width = p->width;
     if (dc.st.rop2 == R2_NOT || dc.st.rop2 == R2_XORPEN) {
         cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
@@ -165,7 +168,8 @@ bool UseBrush(DC& dc, cairo_t* cr, HBRUSH h) {
     COLORREF c = 0;
     auto b = ResolveBrush(h, &c);
     if (!b || b->style == BS_NULL) return false;
-    if (h == GetStockObject(DC_BRUSH)) c = dc.st.dc_brush;
+    static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
+    if (h == dc_brush) c = dc.st.dc_brush;
     if (b->style == BS_PATTERN && b->pattern) {
         cairo_pattern_t* pat = cairo_pattern_create_for_surface(b->pattern->surface);
         cairo_pattern_set_extend(pat, CAIRO_EXTEND_REPEAT);

@@ -2,6 +2,7 @@
 // the generic object calls.
 #include <pango/pango.h>
 
+#include <array>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -178,11 +179,17 @@ HBITMAP StockBitmap() {
 }
 
 std::shared_ptr<Brush> ResolveBrush(HBRUSH h, COLORREF* colour_out) {
-    if (h > 0 && h <= 31) {  // COLOR_* + 1
-        auto b = std::make_shared<Brush>();
-        b->color = GetSysColor(static_cast<int>(h) - 1);
-        if (colour_out) *colour_out = b->color;
-        return b;
+    if (h > 0 && h <= 31) {  // COLOR_* + 1; the system colours never change
+        static const auto sys = [] {
+            std::array<std::shared_ptr<Brush>, 31> a;
+            for (int i = 0; i < 31; ++i) {
+                a[i] = std::make_shared<Brush>();
+                a[i]->color = GetSysColor(i);
+            }
+            return a;
+        }();
+        if (colour_out) *colour_out = sys[h - 1]->color;
+        return sys[h - 1];
     }
     auto b = Brushes().Get(h);
     if (b && b->sys_color >= 0) b->color = GetSysColor(b->sys_color);

@@ -211,9 +211,20 @@ PangoLayout* MakeLayout(const Font& f, const std::string& utf8, int underline_at
     return l;
 }
 
+// Windows repaint the same texts over and over; converting each through
+// iconv again costs more than laying it out, so recent results are kept.
 std::string ToUtf8(LPCSTR s, int c) {
     if (!s || c <= 0) return {};
-    return GbkToUtf8(std::string_view(s, static_cast<size_t>(c)));
+    std::string_view in(s, static_cast<size_t>(c));
+    if (std::all_of(in.begin(), in.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
+        return std::string(in);
+    thread_local std::map<std::string, std::string, std::less<>> cache;
+    auto it = cache.find(in);
+    if (it != cache.end()) return it->second;
+    if (cache.size() >= 2048) cache.clear();
+    std::string out = GbkToUtf8(in);
+    cache.emplace(std::string(in), out);
+    return out;
 }
 
 int LayoutBaseline(PangoLayout* l) { return pango_layout_get_baseline(l) / PANGO_SCALE; }

@@ -44,21 +44,16 @@ cairo_region_t* OwnArea(const Wnd& w, bool client) {
 }
 
 void SubtractSiblingsAbove(cairo_region_t* rg, const Wnd& w) {
-    if (!w.parent) return;
-    auto p = Get(w.parent);
-    if (!p) return;
-    cairo_rectangle_int_t ext;
-    cairo_region_get_extents(rg, &ext);
-    for (HWND s : p->children) {
-        if (s == w.hwnd) break;
-        auto sw = Get(s);
-        if (!sw || !(sw->style & WS_VISIBLE)) continue;
-        // Cheap rejection before building the sibling's area.
-        POINT o = OriginInTop(*sw);
-        if (o.x >= ext.x + ext.width || o.y >= ext.y + ext.height || o.x + (sw->rect.right - sw->rect.left) <= ext.x ||
-            o.y + (sw->rect.bottom - sw->rect.top) <= ext.y)
+    const Wnd* p = w.parent_ptr;
+    if (!w.parent || !p) return;
+    // Siblings share the parent's coordinates: a rectangle test rejects most.
+    for (const Wnd* s : p->kid_ptrs) {
+        if (s == &w) break;
+        if (!s || !(s->style & WS_VISIBLE)) continue;
+        if (s->rect.left >= w.rect.right || s->rect.right <= w.rect.left || s->rect.top >= w.rect.bottom ||
+            s->rect.bottom <= w.rect.top)
             continue;
-        cairo_region_t* a = OwnArea(*sw, false);
+        cairo_region_t* a = OwnArea(*s, false);
         cairo_region_subtract(rg, a);
         cairo_region_destroy(a);
     }
@@ -66,23 +61,58 @@ void SubtractSiblingsAbove(cairo_region_t* rg, const Wnd& w) {
 
 }  // namespace
 
+namespace {
+
+// The common case: no window regions on the way up and no sibling above that
+// overlaps. Then the visible part is one rectangle, found without building
+// regions; false sends the caller to the general path.
+bool VisibleRect(const Wnd& w, bool client, cairo_rectangle_int_t* out) {
+    if (w.shape) return false;
+    auto overlaps_above = [](const Wnd& x) {
+        const Wnd* p = x.parent_ptr;
+        if (!x.parent || !p) return false;
+        for (const Wnd* s : p->kid_ptrs) {
+            if (s == &x) return false;
+            if (s && (s->style & WS_VISIBLE) && s->rect.left < x.rect.right && s->rect.right > x.rect.left &&
+                s->rect.top < x.rect.bottom && s->rect.bottom > x.rect.top)
+                return true;
+        }
+        return false;
+    };
+    if (overlaps_above(w)) return false;
+    POINT o = client ? ClientOriginInTop(w) : OriginInTop(w);
+    const RECT& own = client ? w.client : w.rect;
+    RECT r{o.x, o.y, o.x + (own.right - own.left), o.y + (own.bottom - own.top)};
+    for (const Wnd* a = w.parent ? w.parent_ptr : nullptr; a; a = a->parent ? a->parent_ptr : nullptr) {
+        if (a->shape || overlaps_above(*a)) return false;
+        POINT c = ClientOriginInTop(*a);
+        RECT ar{c.x, c.y, c.x + (a->client.right - a->client.left), c.y + (a->client.bottom - a->client.top)};
+        r.left = std::max(r.left, ar.left);
+        r.top = std::max(r.top, ar.top);
+        r.right = std::min(r.right, ar.right);
+        r.bottom = std::min(r.bottom, ar.bottom);
+    }
+    *out = Cr(r);
+    return true;
+}
+
+}  // namespace
+
 cairo_region_t* VisibleRegion(const Wnd& w, bool client, bool clip_children) {
     if (!IsVisibleChain(w.hwnd)) return cairo_region_create();
+    cairo_rectangle_int_t fast;
+    if ((!clip_children || w.kid_ptrs.empty()) && VisibleRect(w, client, &fast))
+        return cairo_region_create_rectangle(&fast);
     cairo_region_t* rg = OwnArea(w, client);
     SubtractSiblingsAbove(rg, w);
-    HWND cur = w.parent;
-    while (cur) {
-        auto a = Get(cur);
-        if (!a) break;
+    for (const Wnd* a = w.parent ? w.parent_ptr : nullptr; a; a = a->parent ? a->parent_ptr : nullptr) {
         cairo_region_t* ca = OwnArea(*a, true);
         cairo_region_intersect(rg, ca);
         cairo_region_destroy(ca);
         SubtractSiblingsAbove(rg, *a);
-        cur = a->parent;
     }
     if (clip_children) {
-        for (HWND c : w.children) {
-            auto cw = Get(c);
+        for (const Wnd* cw : w.kid_ptrs) {
             if (!cw || !(cw->style & WS_VISIBLE)) continue;
             cairo_region_t* a = OwnArea(*cw, false);
             cairo_region_subtract(rg, a);
@@ -93,7 +123,7 @@ cairo_region_t* VisibleRegion(const Wnd& w, bool client, bool clip_children) {
 }
 
 void MarkPresent(HWND h) {
-    auto t = Get(Root(h));
+    Wnd* t = Raw(Root(h));
     if (t) t->present_dirty = true;
 }
 
@@ -220,9 +250,9 @@ namespace {
 // A DC on part of a window: the visible region, narrowed by an extra region in
 // window-client coordinates when given.
 HDC MakeDc(HWND h, bool client, cairo_region_t* limit_client) {
-    auto w = Get(h);
+    Wnd* w = Raw(h);
     if (!w) return 0;
-    auto top = Get(Root(h));
+    Wnd* top = Raw(Root(h));
     if (!top || !top->surface) return 0;
     bool clip_children = client ? (w->style & WS_CLIPCHILDREN) != 0 : false;
     cairo_region_t* vis = VisibleRegion(*w, client, clip_children);

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/kernel/handle_table.h"
@@ -54,6 +55,11 @@ struct Wnd {
     RECT rect{};       // window rectangle in the parent's client coordinates (screen for top-level)
     RECT client{};     // client rectangle in the same coordinates
     std::vector<HWND> children;  // z-order, front is the top
+    // The same children as pointers, and the parent: the painting paths walk
+    // these without a handle lookup. Kept in step by Link/Unlink; a window
+    // leaves its parent's lists before it is freed, and children go first.
+    std::vector<Wnd*> kid_ptrs;
+    Wnd* parent_ptr = nullptr;
     cairo_region_t* update = nullptr;  // client coordinates
     bool erase = false;
     bool nc_dirty = false;
@@ -103,6 +109,10 @@ struct Drag {
 
 struct State {
     HandleTable<Wnd> wnds{HandleKind::Window};
+    // The UI thread's own index of the same windows: painting looks windows
+    // up thousands of times per frame, and this needs no lock.
+    // Indexed by the handle's slot; an entry counts only if its handle matches.
+    std::vector<std::shared_ptr<Wnd>> by_slot;
     std::vector<HWND> toplevels;  // z-order, front is the top
     std::map<std::string, std::shared_ptr<WndClass>> classes;  // key: lower-case name
     ATOM next_atom = 0xC000;
@@ -155,6 +165,9 @@ void EnsureUiThread();
 bool OnUiThread();
 
 std::shared_ptr<Wnd> Get(HWND h);
+// The window without taking a reference: for reads on the UI thread that call
+// no window procedure while they hold the pointer.
+Wnd* Raw(HWND h);
 LRESULT Call(HWND h, UINT msg, WPARAM w, LPARAM l);  // SendMessage on the UI thread
 HWND Root(HWND h);
 bool IsVisibleChain(HWND h);

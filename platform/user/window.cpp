@@ -43,9 +43,35 @@ bool OnUiThread() {
     return !s.ui_thread_set || s.ui_thread == std::this_thread::get_id();
 }
 
+namespace {
+inline const std::shared_ptr<Wnd>* Slot(HWND h) {
+    auto& s = S();
+    if (KindOfHandle(h) != HandleKind::Window) return nullptr;
+    size_t i = h & kHandleSlotMask;
+    if (i >= s.by_slot.size()) return nullptr;
+    const auto& p = s.by_slot[i];
+    return (p && p->hwnd == h) ? &p : nullptr;
+}
+}  // namespace
+
 std::shared_ptr<Wnd> Get(HWND h) {
     if (!h) return nullptr;
-    return S().wnds.Get(h);
+    auto& s = S();
+    if (s.ui_thread_set && s.ui_thread == std::this_thread::get_id()) {
+        auto* p = Slot(h);
+        return p ? *p : nullptr;
+    }
+    return s.wnds.Get(h);
+}
+
+Wnd* Raw(HWND h) {
+    if (!h) return nullptr;
+    auto& s = S();
+    if (s.ui_thread_set && s.ui_thread == std::this_thread::get_id()) {
+        auto* p = Slot(h);
+        return p ? p->get() : nullptr;
+    }
+    return s.wnds.Get(h).get();  // other threads: only for a quick look, as before
 }
 
 LRESULT Call(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -55,30 +81,27 @@ LRESULT Call(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }
 
 HWND Root(HWND h) {
-    auto w = Get(h);
+    Wnd* w = Raw(h);
     while (w && w->parent) {
         h = w->parent;
-        w = Get(h);
+        w = w->parent_ptr;
     }
     return w ? h : 0;
 }
 
 bool IsVisibleChain(HWND h) {
-    auto w = Get(h);
-    if (!w) return false;
+    const Wnd* w = Raw(h);
     while (w) {
         if (!(w->style & WS_VISIBLE)) return false;
         if (!w->parent) return !(w->style & WS_MINIMIZE);
-        w = Get(w->parent);
+        w = w->parent_ptr;
     }
     return false;
 }
 
 POINT OriginInTop(const Wnd& w) {
-    if (!w.parent) return POINT{0, 0};
-    auto p = Get(w.parent);
-    if (!p) return POINT{0, 0};
-    POINT c = ClientOriginInTop(*p);
+    if (!w.parent || !w.parent_ptr) return POINT{0, 0};
+    POINT c = ClientOriginInTop(*w.parent_ptr);
     return POINT{c.x + w.rect.left, c.y + w.rect.top};
 }
 
@@ -111,9 +134,17 @@ std::vector<HWND>& Siblings(const Wnd& w) {
     return S().toplevels;
 }
 
+void RebuildKids(HWND parent) {
+    auto p = Get(parent);
+    if (!p) return;
+    p->kid_ptrs.clear();
+    for (HWND c : p->children) p->kid_ptrs.push_back(Get(c).get());
+}
+
 void Unlink(const Wnd& w) {
     auto& v = Siblings(w);
     v.erase(std::remove(v.begin(), v.end(), w.hwnd), v.end());
+    if (w.parent) RebuildKids(w.parent);
 }
 
 bool IsTopmost(HWND h) {
@@ -144,6 +175,7 @@ void Link(Wnd& w, HWND after) {
         if (topmost) pos = std::min(pos, first_normal);
     }
     v.insert(v.begin() + static_cast<long>(std::min(pos, v.size())), w.hwnd);
+    if (w.parent) RebuildKids(w.parent);
 }
 
 void CreateSurface(Wnd& w) {
@@ -332,6 +364,7 @@ WINEXPORT HWND CreateWindowExA(DWORD ex, LPCSTR cls_name, LPCSTR title, DWORD st
     wnd->extra.assign(static_cast<size_t>(cls->wnd_extra), 0);
     if (style & WS_CHILD) {
         wnd->parent = parent;
+        wnd->parent_ptr = pw.get();
         wnd->id = menu;
     } else {
         wnd->owner = parent ? Root(parent) : 0;
@@ -367,6 +400,8 @@ WINEXPORT HWND CreateWindowExA(DWORD ex, LPCSTR cls_name, LPCSTR title, DWORD st
     wnd->update = cairo_region_create();
     HWND hwnd = s.wnds.Add(wnd);
     if (!hwnd) return 0;
+    if (s.by_slot.size() <= (hwnd & kHandleSlotMask)) s.by_slot.resize((hwnd & kHandleSlotMask) + 1);
+    s.by_slot[hwnd & kHandleSlotMask] = wnd;
     wnd->hwnd = hwnd;
     Link(*wnd, HWND_TOP);
     if (!wnd->parent) {
@@ -391,6 +426,7 @@ WINEXPORT HWND CreateWindowExA(DWORD ex, LPCSTR cls_name, LPCSTR title, DWORD st
         Call(hwnd, WM_NCDESTROY, 0, 0);
         Unlink(*wnd);
         if (!wnd->parent && backend::Exists()) backend::Current().DestroyWindow(hwnd);
+        s.by_slot[hwnd & kHandleSlotMask].reset();
         s.wnds.Remove(hwnd);
         return 0;
     }
@@ -448,6 +484,7 @@ void FreeWindow(HWND h) {
     gdi::Dcs().ForEach([&](uint32_t dc, const std::shared_ptr<gdi::DC>& d) {
         if (d->hwnd == h) gdi::SetDcVisible(dc, d->target, d->origin, cairo_region_create());
     });
+    if ((h & kHandleSlotMask) < s.by_slot.size()) s.by_slot[h & kHandleSlotMask].reset();
     s.wnds.Remove(h);
 }
 
@@ -665,6 +702,7 @@ WINEXPORT HWND SetParent(HWND child, HWND np) {
     if (w->style & WS_VISIBLE) ExposeInParent(*w, w->rect);
     Unlink(*w);
     w->parent = np;
+    w->parent_ptr = Get(np).get();
     Link(*w, HWND_TOP);
     if (w->style & WS_VISIBLE) InvalidateAll(child);
     return old;
