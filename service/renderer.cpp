@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <csetjmp>
 
 namespace sigservice {
@@ -23,13 +24,18 @@ Colour ToColour(Rgb c) { return {c.r / 255.0, c.g / 255.0, c.b / 255.0}; }
 Colour Mix(Colour a, Colour b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 void SetColour(cairo_t* cr, Colour c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
 
-// Per-thread pango state; the font map caches font sets per description, so
-// after the first request of a style on a thread its layout costs little.
-struct ThreadFonts {
+// The one pango font map and context, used under FontLock(). Cairo 1.16's
+// FreeType glue is not safe when threads load glyphs of shared fonts at the
+// same time (it crashed in cairo_glyph_path under load), so everything that
+// touches fonts -- layout, shaping, glyph outlines -- runs under one lock,
+// and the threads work in parallel on what follows: filling the copied
+// outlines, effects and PNG encoding. One shared map also keeps the font
+// caches warm for every thread.
+struct FontState {
   PangoFontMap* map = nullptr;
   PangoContext* context = nullptr;
   cairo_surface_t* scratch = nullptr;
-  ThreadFonts() {
+  FontState() {
     map = pango_cairo_font_map_new();
     context = pango_font_map_create_context(map);
     cairo_font_options_t* fo = cairo_font_options_create();
@@ -44,16 +50,21 @@ struct ThreadFonts {
     // Unbounded, so no glyph of a long line is culled while it is measured.
     scratch = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
   }
-  ~ThreadFonts() {
+  ~FontState() {
     cairo_surface_destroy(scratch);
     g_object_unref(context);
     g_object_unref(map);
   }
 };
 
-ThreadFonts& Fonts() {
-  thread_local ThreadFonts fonts;
+FontState& Fonts() {
+  static FontState fonts;
   return fonts;
+}
+
+std::mutex& FontLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 struct Box {
@@ -336,6 +347,7 @@ LayoutPtr MakeLayout(std::string_view text, const Style& style, int size) {
 }  // namespace
 
 std::vector<std::string> FontsUsed(std::string_view text, const Style& style) {
+  std::lock_guard lock(FontLock());
   LayoutPtr layout = MakeLayout(text, style, 32);
   std::vector<std::string> families;
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout.get(), 0);
@@ -352,6 +364,7 @@ std::vector<std::string> FontsUsed(std::string_view text, const Style& style) {
 Image Render(std::string_view text, const Style& style, int size, Rgb inkRgb, Rgb paperRgb, int fitWidth,
              int fitHeight) {
   const EffectRecipe& e = *style.effect;
+  std::unique_lock fontLock(FontLock());
   LayoutPtr layout = MakeLayout(text, style, size);
   Image image;
   image.unknownGlyphs = pango_layout_get_unknown_glyphs_count(layout.get());
@@ -380,6 +393,8 @@ Image Render(std::string_view text, const Style& style, int size, Rgb inkRgb, Rg
     }
     image.scaledDown = true;
   }
+  layout.reset();
+  fontLock.unlock();  // the plan holds copies of the outlines; no font is used from here on
   int w = fit ? fitWidth : static_cast<int>(std::ceil(outW(plan)));
   int h = fit ? fitHeight : static_cast<int>(std::ceil(outH(plan)));
   w = std::clamp(w, 1, kMaxPictureWidth);

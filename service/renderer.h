@@ -1,7 +1,8 @@
 #pragma once
 // Lettering to pixels: pango lays the text out with the style's font stack,
-// cairo draws the effect layers onto an opaque image. Every thread keeps its
-// own pango font map, so renders on different threads share nothing mutable.
+// cairo draws the effect layers onto an opaque image. Layout and glyph
+// outlines are made under one process-wide lock (see renderer.cpp); drawing
+// and encoding run on the calling threads in parallel.
 #include <cstdint>
 #include <string>
 #include <string_view>

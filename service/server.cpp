@@ -303,9 +303,9 @@ void Server::Watchdog() {
     std::lock_guard lock(trackedMutex_);
     for (auto& [connection, t] : tracked_) {
       if (t.fd >= 0 && now - t.since > limit) {
+        ++deadlineCuts_;  // counted first: the client may notice the cut at once
         shutdown(t.fd, SHUT_RDWR);  // the daemon sees the end and closes it itself
         t.fd = -1;
-        ++deadlineCuts_;
       }
     }
   }
