@@ -281,6 +281,21 @@ TEST_F(RequestTest, BodiesInAnyReadSizeChunkedOrUntilClose) {
     }
 }
 
+TEST_F(RequestTest, LargeFastBodyArrivesWholeThroughSmallReads) {
+    // Far more than the unread bytes kept before the transfer pauses.
+    std::string payload(4 << 20, '\0');
+    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>((i * 2654435761u) >> 13);
+    Server server([&](const ReceivedRequest&, Conn& c) { c.Send(Server::Reply(200, "OK", payload)); });
+    for (DWORD size : {1000u, 4096u, 300000u}) {
+        ExchangeOptions o;
+        o.read_size = size;
+        Exchange ex = RunExchange(server.port(), o);
+        EXPECT_TRUE(ex.read_ok);
+        EXPECT_EQ(ex.body.size(), payload.size()) << size;
+        EXPECT_TRUE(ex.body == payload) << size;
+    }
+}
+
 TEST_F(RequestTest, ReadFillsTheWholeBufferAndEndsWithZero) {
     Server server([](const ReceivedRequest&, Conn& c) {
         c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234");
