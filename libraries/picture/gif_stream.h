@@ -34,7 +34,7 @@ struct GifFrame {
   uint16_t delay = 0;  // hundredths of a second
   // Indices in the order they were coded (for an interlaced image, pass by
   // pass); only the first `decoded` hold decoded pixels.
-  std::vector<uint8_t> indices;
+  PixelBlock indices;
   size_t decoded = 0;
 
   // The image row that the coded row k holds.

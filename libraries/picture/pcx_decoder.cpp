@@ -97,7 +97,7 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     picture->width = int32_t(width);
     picture->height = int32_t(height);
     const size_t total = rowsStart + stride * size_t(height);
-    picture->pixels.assign(total + 64, 0);  // room for the last row's wide stores
+    picture->pixels.resize(total + 64);  // room for the last row's wide stores
     uint8_t* base = picture->pixels.data();
     detail::WriteInfoHeader8(base, int32_t(width), int32_t(height));
     std::vector<uint8_t> scratch;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/imaging/icon_resource.h"
@@ -35,6 +37,28 @@ struct DecodeLimits {
   int32_t maxJpegScans = 256;                 // progressive JPEG scans
 };
 
+// Leaves new bytes uninitialised: every decoder writes its whole block, and
+// filling it with zeros first would be a second pass over the largest pictures.
+template <typename T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() = default;
+  template <typename U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelBlock = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
 // Layout of `pixels` by kind:
 //   Jpeg, Bmp: 24-bit BGR, rows bottom-up, width*3 bytes per row, no padding.
 //   Ico, Cur:  empty; the image is `icon`.
@@ -51,7 +75,7 @@ struct DecodedPicture {
   std::shared_ptr<const platform::IconImage> icon;
   // Gif: the palette index shown as the background colour, or -1.
   int32_t transparentIndex = -1;
-  std::vector<uint8_t> pixels;
+  PixelBlock pixels;
 
   size_t pixelSize() const { return pixels.size(); }
 };

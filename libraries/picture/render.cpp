@@ -73,7 +73,7 @@ bool DescribeBitmap(const DecodedPicture& pic, uint32_t background, std::vector<
       s.bitsPerPixel = 32;
       s.topDown = true;
       s.stride = w * 4;
-      *storage = pic.pixels;
+      storage->assign(pic.pixels.begin(), pic.pixels.end());
       BlendPixelsOntoBackground(*storage, background);
       s.rows = storage->data();
       break;

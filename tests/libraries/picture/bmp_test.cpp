@@ -58,7 +58,7 @@ TEST(Bmp, ThirtyTwoBitIgnoresTheFourthByte) {
   const Bytes bmp = MakeBmp(2, 1, 32, {}, {10, 20, 30, 40, 50, 60});
   auto pic = DecodeBmp(bmp, nullptr, {});
   ASSERT_NE(pic, nullptr);
-  EXPECT_EQ(pic->pixels, (std::vector<uint8_t>{30, 20, 10, 60, 50, 40}));
+  EXPECT_EQ(pic->pixels, (PixelBlock{30, 20, 10, 60, 50, 40}));
 }
 
 TEST(Bmp, KindTwoLayoutIsBottomUpBgr) {
@@ -66,7 +66,7 @@ TEST(Bmp, KindTwoLayoutIsBottomUpBgr) {
   const Bytes bmp = MakeBmp(1, 2, 24, {}, {255, 0, 0, 0, 0, 255});
   auto pic = DecodeBmp(bmp, nullptr, {});
   ASSERT_NE(pic, nullptr);
-  EXPECT_EQ(pic->pixels, (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
+  EXPECT_EQ(pic->pixels, (PixelBlock{255, 0, 0, 0, 0, 255}));
 }
 
 Bytes Patched(Bytes b, size_t at, uint32_t v, int size = 4) {
@@ -110,7 +110,7 @@ TEST(BmpHardening, PaletteIndicesBeyondTheTableShowBlack) {
   const Bytes bmp = MakeBmp(2, 1, 8, {{1, 2, 3}, {4, 5, 6}}, {1, 7});
   auto pic = DecodeBmp(bmp, nullptr, {});
   ASSERT_NE(pic, nullptr);
-  EXPECT_EQ(pic->pixels, (std::vector<uint8_t>{6, 5, 4, 0, 0, 0}));
+  EXPECT_EQ(pic->pixels, (PixelBlock{6, 5, 4, 0, 0, 0}));
 }
 
 TEST(BmpHardening, CallerLimitsApply) {
