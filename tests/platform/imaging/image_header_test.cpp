@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <fstream>
+#include <iterator>
 
 #include "platform/imaging/image_header.h"
 #include "tests/platform/imaging/test_pictures.h"
@@ -404,4 +406,26 @@ TEST(ImageHeader, MalformedIco) {
     Bytes png = MakeIcoWithPng(16, 16);
     png[22 + 16] ^= 1;
     ExpectRefused(png, "embedded png");
+}
+
+// Files from another writer: the fuzz target's seed pictures.
+TEST(ImageHeader, SeedPicturesFromAnotherWriter) {
+    const std::string dir = std::string(SIG_SOURCE_DIR) + "/fuzz/platform_image_size/corpus/";
+    struct Seed {
+        const char* name;
+        ImageFormat format;
+        uint32_t w, h;
+    } seeds[] = {
+        {"seed.png", ImageFormat::Png, 8, 6},      {"seed.jpg", ImageFormat::Jpeg, 8, 6},
+        {"seed_progressive.jpg", ImageFormat::Jpeg, 8, 6}, {"seed.gif", ImageFormat::Gif, 8, 6},
+        {"seed.bmp", ImageFormat::Bmp, 8, 6},      {"seed_palette.bmp", ImageFormat::Bmp, 8, 6},
+        {"seed.ico", ImageFormat::Ico, 16, 16},
+    };
+    for (const Seed& s : seeds) {
+        SCOPED_TRACE(s.name);
+        std::ifstream in(dir + s.name, std::ios::binary);
+        ASSERT_TRUE(in.good());
+        const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ExpectSize(b, s.format, s.w, s.h);
+    }
 }
