@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/notify.h"
+
 namespace runtime {
 
 int32_t MulDivRounded(int32_t a, int32_t b, int32_t c) {
@@ -43,7 +45,7 @@ bool FontMember(const uint8_t* font, int32_t member, const PropertyContext& c, u
         case 5: *value = static_cast<uint32_t>(pointSize); return true;
         case 6: *value = reinterpret_cast<uintptr_t>(FaceName(font, c.notify)); return true;
         case -1: {
-            auto* block = reinterpret_cast<FontBlock*>(c.notify(2024, sizeof(FontBlock), 0));
+            auto* block = reinterpret_cast<FontBlock*>(c.notify(kNotifyAllocMemory, sizeof(FontBlock), 0));
             *block = FontBlock{Int32At(font, kOrientation),
                                Int32At(font, kWeight) >= 700,
                                font[kItalic] != 0,

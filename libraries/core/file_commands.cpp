@@ -93,11 +93,10 @@ void CmdReadConfigItem(ArgRecord* result, int32_t argCount, ArgRecord* args) {
     if (file.empty() || section.empty() || key.empty()) return;
     std::string fallback(a.Text(3));
     std::vector<char> buffer(kConfigBufferBytes);
-    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.empty() ? nullptr : fallback.c_str(),
-                                       buffer.data(), kConfigBufferBytes, file.c_str());
-    buffer.back() = '\0';
-    ReturnText(result, std::string_view(buffer.data(), std::min<DWORD>(n, kConfigBufferBytes - 1)).substr(
-                           0, std::string_view(buffer.data()).size()));
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.empty() ? nullptr : fallback.c_str(),
+                             buffer.data(), kConfigBufferBytes, file.c_str());
+    buffer.back() = '\0';  // a longer value is cut to the buffer
+    ReturnText(result, std::string_view(buffer.data()));
 }
 
 void CmdWriteConfigItem(ArgRecord* result, int32_t argCount, ArgRecord* args) {
