@@ -285,7 +285,15 @@ WINEXPORT BOOL DrawIconEx(HDC hdc, int x, int y, HICON hIcon, int cx, int cy, UI
     cairo_translate(cr, x, y);
     cairo_scale(cr, static_cast<double>(cx) / ic->width, static_cast<double>(cy) / ic->height);
     cairo_set_source_surface(cr, ic->surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    // At its own size the icon is copied pixel for pixel; scaled, it is
+    // filtered with its edge pixels repeated so the border does not fade.
+    bool own_size = cx == ic->width && cy == ic->height;
+    cairo_pattern_set_filter(cairo_get_source(cr), own_size ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    if (!own_size) {
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_rectangle(cr, 0, 0, ic->width, ic->height);
+        cairo_clip(cr);
+    }
     if ((flags & DI_NORMAL) == DI_MASK) {
         // The mask alone: black where the icon is opaque, white elsewhere.
         cairo_set_source_rgb(cr, 1, 1, 1);
