@@ -83,6 +83,12 @@ void PictureCache::EvictLocked() {
   while (total_ > maxBytes_ && !lru_.empty()) {
     const std::string victim = lru_.back();
     unlink(PathOf(victim).c_str());
+    for (auto r = recent_.begin(); r != recent_.end(); ++r) {
+      if (r->first == victim) {
+        recent_.erase(r);
+        break;
+      }
+    }
     total_ -= index_[victim].size;
     index_.erase(victim);
     lru_.pop_back();
@@ -97,6 +103,8 @@ std::optional<std::string> PictureCache::Get(const std::string& name) {
     if (it == index_.end()) return std::nullopt;
     Touch(it->second);
     ++hits_;
+    for (const auto& [recentName, bytes] : recent_)
+      if (recentName == name) return *bytes;
   }
   // Read outside the lock; a concurrent eviction may unlink the file first,
   // which reads as a miss and the caller draws the picture again.
@@ -158,6 +166,8 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
   lru_.push_front(name);
   index_[name] = {png.size(), lru_.begin()};
   total_ += png.size();
+  recent_.emplace_front(name, std::make_shared<const std::string>(png));
+  if (recent_.size() > kRecentCount) recent_.pop_back();
   EvictLocked();
   return true;
 }

@@ -4,7 +4,9 @@
 // temporary file and rename, so a reader never sees half a picture.
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -54,6 +56,11 @@ class PictureCache {
   std::list<std::string> lru_;  // front = most recent
   std::uint64_t total_ = 0;
   std::atomic<std::uint64_t> hits_{0};
+
+  // The last few pictures written, in memory: the desktop tool fetches a
+  // picture right after the page that names it, so this spares a disk read.
+  static constexpr std::size_t kRecentCount = 32;
+  std::deque<std::pair<std::string, std::shared_ptr<const std::string>>> recent_;
 
   static constexpr std::size_t kRememberCount = 8192;
   std::unordered_map<std::string, std::pair<SignatureRequest, std::list<std::string>::iterator>> recipes_;
