@@ -43,6 +43,7 @@ void Application::Reset() {
     dlls_.UnloadAll();
     heap_.ClearConstantRange();
     header_ = nullptr;
+    windowState_.reset();
     windows_ = DefaultWindowSubsystem();
     table_.Clear();
     kind_ = kept2_ = kept3_ = 0;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -66,6 +67,17 @@ public:
     DllCommands& Dlls() { return dlls_; }
     WindowSubsystem& Windows() { return windows_; }
     WindowTable& Table() { return table_; }
+    // The window side's live state (runtime/windowing), owned here so that
+    // Reset and the exit work drop it with everything else.
+    void* WindowState() const { return windowState_.get(); }
+    void SetWindowState(std::shared_ptr<void> state) { windowState_ = std::move(state); }
+    // The busy counter: while above 0 no event handler is called.
+    int32_t Busy() const { return busy_; }
+    void BusyUp() { ++busy_; }
+    void BusyDown() {
+        int32_t b = busy_;
+        while (b > 0 && !busy_.compare_exchange_weak(b, b - 1)) {}
+    }
 
     const std::string& ProgramFolder() const { return programFolder_; }
     const std::string& ProgramFile() const { return programFile_; }
@@ -87,6 +99,7 @@ private:
     DllCommands dlls_;
     WindowSubsystem windows_;
     WindowTable table_;
+    std::shared_ptr<void> windowState_;
 
     uint32_t kind_ = 0, kept2_ = 0, kept3_ = 0;
     std::string programFolder_, programFile_, startFolder_;
