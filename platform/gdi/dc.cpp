@@ -631,7 +631,7 @@ BOOL Shape(HDC hdc, int l, int t, int r, int b, double ew, double eh) {
 }  // namespace
 
 WINEXPORT BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
-    return Shape(hdc, l, t, r, b, std::abs(r - l), std::abs(b - t));
+    return Shape(hdc, l, t, r, b, std::abs(static_cast<double>(r) - l), std::abs(static_cast<double>(b) - t));
 }
 WINEXPORT BOOL RoundRect(HDC hdc, int l, int t, int r, int b, int w, int h) {
     return Shape(hdc, l, t, r, b, std::max(w, 0), std::max(h, 0));

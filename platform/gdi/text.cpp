@@ -245,9 +245,19 @@ void DrawLayout(DC& dc, cairo_t* cr, PangoLayout* l, int x, int y, int w, int h,
 
 }  // namespace
 
-WINEXPORT BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rc, LPCSTR s, UINT c, const INT*) {
+WINEXPORT BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* in_rc, LPCSTR s, UINT c, const INT*) {
     auto dc = Dcs().Get(hdc);
     if (!dc) return FALSE;
+    RECT clamped{};
+    const RECT* rc = nullptr;
+    if (in_rc) {
+        clamped = *in_rc;
+        for (LONG* v : {&clamped.left, &clamped.top, &clamped.right, &clamped.bottom})
+            *v = std::clamp<LONG>(*v, -1000000, 1000000);
+        rc = &clamped;
+    }
+    x = std::clamp(x, -1000000, 1000000);
+    y = std::clamp(y, -1000000, 1000000);
     if (c > (1u << 24)) return FALSE;
     auto f = DcFont(*dc);
     if (!f) return FALSE;
@@ -398,9 +408,13 @@ std::string StripPrefix(const std::string& gbk, int* underline, bool hide) {
 
 }  // namespace
 
-WINEXPORT int DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rc, UINT fmt) {
+WINEXPORT int DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT out_rc, UINT fmt) {
     auto dc = Dcs().Get(hdc);
-    if (!dc || !rc) return 0;
+    if (!dc || !out_rc) return 0;
+    // Work on a copy kept within a million pixels, so absurd rectangles stay in range.
+    RECT clamped = *out_rc;
+    for (LONG* v : {&clamped.left, &clamped.top, &clamped.right, &clamped.bottom}) *v = std::clamp<LONG>(*v, -1000000, 1000000);
+    RECT* rc = &clamped;
     if (!text) count = 0;
     if (count < 0) count = static_cast<int>(std::strlen(text));
     if (count > (1 << 24)) return 0;
@@ -430,6 +444,7 @@ WINEXPORT int DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rc, UINT fmt) {
     std::string u = GbkToUtf8(norm);
     int ul8 = ul >= 0 ? static_cast<int>(GbkToUtf8(std::string_view(norm).substr(0, std::min<size_t>(ul, norm.size()))).size()) : -1;
     PangoLayout* l = MakeLayout(*f, u, ul8);
+    // Widths beyond a million pixels are as good as unlimited and keep the arithmetic in range.
     int rw = rc->right - rc->left, rh = rc->bottom - rc->top;
     PangoAlignment align = (fmt & DT_CENTER) ? PANGO_ALIGN_CENTER : ((fmt & DT_RIGHT) ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT);
     pango_layout_set_alignment(l, align);
@@ -445,8 +460,10 @@ WINEXPORT int DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rc, UINT fmt) {
     int lw = u.empty() ? 0 : logical.width, lh = logical.height;
     int lx = logical.x;  // non-zero when pango aligned lines inside a set width
     if (fmt & DT_CALCRECT) {
-        rc->right = rc->left + lw;
-        rc->bottom = rc->top + lh;
+        out_rc->left = rc->left;
+        out_rc->top = rc->top;
+        out_rc->right = rc->left + lw;
+        out_rc->bottom = rc->top + lh;
         g_object_unref(l);
         return lh;
     }

@@ -52,6 +52,10 @@ void Arrow(HDC hdc, const RECT& r, int dir, bool grey) {
 WINEXPORT BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT flags) {
     if (!qrc || !Dcs().Valid(hdc)) return FALSE;
     RECT r = *qrc;
+    r.left = std::clamp<LONG>(r.left, -1000000, 1000000);
+    r.top = std::clamp<LONG>(r.top, -1000000, 1000000);
+    r.right = std::clamp<LONG>(r.right, -1000000, 1000000);
+    r.bottom = std::clamp<LONG>(r.bottom, -1000000, 1000000);
     if (flags & (BF_FLAT | BF_MONO)) {
         int c = (flags & BF_MONO) ? COLOR_WINDOWFRAME : COLOR_BTNSHADOW;
         if (edge & BDR_OUTER) Ring(hdc, r, c, c, flags);
@@ -72,6 +76,11 @@ WINEXPORT BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT flags) {
 WINEXPORT BOOL DrawFrameControl(HDC hdc, LPRECT lprc, UINT type, UINT state) {
     if (!lprc || !Dcs().Valid(hdc)) return FALSE;
     RECT r = *lprc;
+    // Keep the arithmetic below in range for absurd rectangles.
+    r.left = std::clamp<LONG>(r.left, -1000000, 1000000);
+    r.top = std::clamp<LONG>(r.top, -1000000, 1000000);
+    r.right = std::clamp<LONG>(r.right, -1000000, 1000000);
+    r.bottom = std::clamp<LONG>(r.bottom, -1000000, 1000000);
     if (r.right <= r.left || r.bottom <= r.top) return TRUE;
     bool pushed = (state & DFCS_PUSHED) != 0, flat = (state & DFCS_FLAT) != 0;
     bool grey = (state & DFCS_INACTIVE) != 0;

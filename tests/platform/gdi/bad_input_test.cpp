@@ -69,6 +69,12 @@ TEST(BadInput, ZeroNegativeAndHugeSizes) {
     EXPECT_TRUE(MoveToEx(c.dc, INT_MIN, 0, nullptr));
     EXPECT_TRUE(LineTo(c.dc, INT_MAX, 0));
     EXPECT_TRUE(PatBlt(c.dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, WHITENESS));
+    EXPECT_TRUE(DrawEdge(c.dc, &huge, EDGE_RAISED, BF_RECT | BF_MIDDLE));
+    EXPECT_TRUE(DrawFrameControl(c.dc, &huge, DFC_SCROLL, DFCS_SCROLLUP));
+    EXPECT_TRUE(DrawFocusRect(c.dc, &huge));
+    EXPECT_GT(DrawTextA(c.dc, "huge", -1, &huge, DT_CENTER | DT_VCENTER | DT_SINGLELINE), 0);
+    EXPECT_TRUE(ExtTextOutA(c.dc, 0, 0, ETO_OPAQUE | ETO_CLIPPED, &huge, "x", 1, nullptr));
+    EXPECT_TRUE(RoundRect(c.dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX));
     RECT inside_out{10, 10, 0, 0};
     EXPECT_TRUE(FillRect(c.dc, &inside_out, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
     EXPECT_EQ(DrawTextA(c.dc, "x", 1, &inside_out, DT_WORDBREAK), DrawTextA(c.dc, "x", 1, &inside_out, DT_CALCRECT | DT_SINGLELINE));
