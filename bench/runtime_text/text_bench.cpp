@@ -9,6 +9,7 @@
 // (libraries/core/gbk_text.h), so the check costs a few bytes per candidate
 // and never rescans text.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -149,6 +150,8 @@ BENCHMARK(BM_SplitText_Reference);
 // Console output as usual, plus the ratio of each _Ours to its _Reference.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour only on a terminal, so logs stay readable.
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
