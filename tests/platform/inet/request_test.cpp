@@ -365,6 +365,7 @@ TEST_F(RequestTest, BadArgumentsAreRefused) {
     HINTERNET req = HttpOpenRequestA(conn, "GET", "/", nullptr, nullptr, nullptr, 0, 0);
     EXPECT_FALSE(HttpSendRequestA(req, nullptr, 0, nullptr, 5));
     EXPECT_EQ(platform::inet::LastInetError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);  // the kernel's error slot sees it too
     EXPECT_FALSE(InternetReadFile(req, nullptr, 5, nullptr));
 }
 
