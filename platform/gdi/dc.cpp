@@ -81,18 +81,42 @@ POINT ToTarget(const DC& dc, int x, int y) {
                  y - dc.st.window_org.y + dc.st.viewport_org.y + dc.origin.y};
 }
 
+namespace {
+
+// One cairo context per thread for the surface drawn on last: every window DC
+// of a repaint draws on the same top-level surface, and creating a context per
+// DC costs more than the drawing of a small window. The context holds a
+// reference on its surface, so a cached surface is never another's address.
+struct ContextCache {
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    const DC* owner = nullptr;  // whose clip is applied
+    ~ContextCache() {
+        if (cr) cairo_destroy(cr);
+    }
+};
+thread_local ContextCache g_ctx;
+
+}  // namespace
+
+void ForgetContext(const DC* dc) {
+    if (g_ctx.owner == dc) g_ctx.owner = nullptr;
+}
+
 cairo_t* Prepare(DC& dc) {
     if (!dc.target) return nullptr;
     if (dc.kind == DcKind::Memory) {
         auto bm = Bitmaps().Get(dc.bitmap);
         if (bm) bm->SyncFromBits();
     }
-    if (!dc.cr) {
-        dc.cr = cairo_create(dc.target);
-        dc.clip_dirty = true;
+    if (g_ctx.surface != dc.target || !g_ctx.cr) {
+        if (g_ctx.cr) cairo_destroy(g_ctx.cr);
+        g_ctx.cr = cairo_create(dc.target);
+        g_ctx.surface = dc.target;
+        g_ctx.owner = nullptr;
     }
-    cairo_t* cr = dc.cr;
-    if (dc.clip_dirty) {
+    cairo_t* cr = g_ctx.cr;
+    if (g_ctx.owner != &dc || dc.clip_dirty) {
         cairo_identity_matrix(cr);
         cairo_reset_clip(cr);
         cairo_region_t* c = EffectiveClip(dc);
@@ -107,6 +131,7 @@ cairo_t* Prepare(DC& dc) {
         cairo_clip(cr);
         cairo_region_destroy(c);
         dc.clip_dirty = false;
+        g_ctx.owner = &dc;
     }
     cairo_new_path(cr);
     cairo_identity_matrix(cr);
@@ -115,6 +140,8 @@ cairo_t* Prepare(DC& dc) {
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_set_dash(cr, nullptr, 0, 0);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_set_line_width(cr, 1);
     return cr;
 }
 

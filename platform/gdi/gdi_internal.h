@@ -144,6 +144,8 @@ cairo_region_t* EffectiveClip(DC& dc);
 // when the DC cannot draw (no surface). Finish after drawing.
 cairo_t* Prepare(DC& dc);
 void Finish(DC& dc);
+// A DC going away: the cached context must not take its clip for another's.
+void ForgetContext(const DC* dc);
 // Logical to target pixel coordinates.
 POINT ToTarget(const DC& dc, int x, int y);
 

@@ -87,6 +87,7 @@ Icon::~Icon() {
 }
 
 DC::~DC() {
+    ForgetContext(this);
     if (cr) cairo_destroy(cr);
     if (target) cairo_surface_destroy(target);
     if (vis) cairo_region_destroy(vis);
