@@ -98,6 +98,14 @@ const TestCertificate& TestCertificate::Get() {
                           " -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1"
                           " -keyout " + c.key_file + " -out " + c.cert_file + " >/dev/null 2>&1";
         if (std::system(cmd.c_str()) != 0) throw std::runtime_error("openssl req failed");
+        // Each test process makes its own; leave nothing behind in /tmp.
+        static std::string dir_to_remove;
+        dir_to_remove = c.dir;
+        std::atexit([] {
+            ::unlink((dir_to_remove + "/cert.pem").c_str());
+            ::unlink((dir_to_remove + "/key.pem").c_str());
+            ::rmdir(dir_to_remove.c_str());
+        });
         return c;
     }();
     return cert;
