@@ -1,5 +1,7 @@
 #include "platform/backend/backend.h"
 
+#include "platform/backend/automation/automation.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +65,7 @@ Backend& Current() {
             std::exit(1);
         }
     });
+    automation::StartOnce();
     return *g_backend;
 }
 

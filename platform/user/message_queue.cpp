@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/backend/automation/automation.h"
 #include "platform/backend/backend.h"
 #include "platform/kernel/codepage.h"
 #include "platform/user/user_internal.h"
@@ -158,7 +159,10 @@ WINEXPORT BOOL GetMessageA(LPMSG msg, HWND h, UINT lo, UINT hi) {
     if (h && h != static_cast<HWND>(-1) && !IsWindow(h)) return -1;
     for (;;) {
         if (PeekMessageA(msg, h, lo, hi, PM_REMOVE)) return msg->message != WM_QUIT;
-        if (Waiting()) backend::Current().Wait(WaitTimeout());
+        if (Waiting()) {
+            if (automation::Running()) automation::OnQueueIdle();
+            backend::Current().Wait(WaitTimeout());
+        }
     }
 }
 
@@ -166,6 +170,7 @@ WINEXPORT BOOL WaitMessage(void) {
     EnsureUiThread();
     if (Peek(nullptr, 0, 0, 0, PM_NOREMOVE)) return TRUE;
     PresentDirty();
+    if (automation::Running()) automation::OnQueueIdle();
     backend::Current().Wait(WaitTimeout());
     return TRUE;
 }
