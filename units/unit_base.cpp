@@ -76,6 +76,9 @@ LRESULT UnitWindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         runtime::NotifyRuntime(runtime::kNotifyUnitDestroyed, window, id);
         return r;
     }
+    // Focus events come from each unit's own focus notifications.
+    if (message == WM_SETFOCUS) unit->Raise(runtime::kEventGotFocus);
+    else if (message == WM_KILLFOCUS) unit->Raise(runtime::kEventLostFocus);
     return unit->WindowProc(message, w, l);
 }
 

@@ -25,10 +25,10 @@ using runtime::PropertyValue;
 
 // The eight common properties every table starts with (flags 0xE000).
 #define SIG_COMMON_PROPERTIES                                                                    \
-    PropertyRecord{.kind = 1001, .flags = 0xE000}, PropertyRecord{.kind = 1001, .flags = 0xE000}, \
-        PropertyRecord{.kind = 1001, .flags = 0xE000}, PropertyRecord{.kind = 1001, .flags = 0xE000}, \
-        PropertyRecord{.kind = 1005, .flags = 0xE000}, PropertyRecord{.kind = 1003, .flags = 0xE000}, \
-        PropertyRecord{.kind = 1003, .flags = 0xE000}, PropertyRecord{.kind = 1011, .flags = 0xE000}
+    ::runtime::PropertyRecord{.kind = 1001, .flags = 0xE000}, ::runtime::PropertyRecord{.kind = 1001, .flags = 0xE000}, \
+        ::runtime::PropertyRecord{.kind = 1001, .flags = 0xE000}, ::runtime::PropertyRecord{.kind = 1001, .flags = 0xE000}, \
+        ::runtime::PropertyRecord{.kind = 1005, .flags = 0xE000}, ::runtime::PropertyRecord{.kind = 1003, .flags = 0xE000}, \
+        ::runtime::PropertyRecord{.kind = 1003, .flags = 0xE000}, ::runtime::PropertyRecord{.kind = 1011, .flags = 0xE000}
 constexpr uint32_t kCommonPropertyCount = 8;
 
 // Arguments of CreateUnit, as the loader passes them.

@@ -1,5 +1,8 @@
 #include "units/window_unit.h"
 
+#include "runtime/window_table.h"
+#include "units/window_shapes.h"
+
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -98,7 +101,9 @@ bool WindowUnit::CreateNative(const CreateArgs& args) {
     HWND owner = args.parent;
     // Without an owner, a window kept off the task bar hangs on the hidden owner.
     if (!owner && args.loaderWord && !data_.shown_in_taskbar) owner = args.loaderWord;
-    if (owner) style |= WS_POPUP;
+    // Always a pop-up: an overlapped window would be given a caption whatever
+    // the border and title say.
+    style |= WS_POPUP;
     const char* cls = data_.class_name.empty() ? kDefaultClass : data_.class_name.c_str();
     if (!RegisterUnitClass(cls)) runtime::NotifyRuntime(runtime::kNotifyFatalError, reinterpret_cast<uintptr_t>(cls), 0);
     CreateArgs placed = args;
@@ -111,6 +116,7 @@ bool WindowUnit::CreateNative(const CreateArgs& args) {
     GetWindowRect(h, &rc);
     if (!(style & (WS_MAXIMIZE | WS_MINIMIZE)) && (rc.right - rc.left != args.width || rc.bottom - rc.top != args.height))
         MoveWindow(h, left, top, args.width, args.height, FALSE);
+    if (data_.shape != 0) ApplyWindowShape(h, data_.shape);
     SendMessageA(h, WM_SETFONT, GetStockObject(DEFAULT_GUI_FONT), FALSE);
     if (data_.always_on_top) ApplyTopmost();
     return true;
@@ -186,7 +192,7 @@ int32_t WindowUnit::SetProperty(int32_t index, const PropertyValue& v) {
         case kWpHelpContext: data_.help_context = static_cast<int32_t>(word); break;
         case kWpTaskbar: data_.shown_in_taskbar = word != 0; break;
         case kWpFreeMoving: data_.free_moving = word != 0; break;
-        case kWpShape: data_.shape = ClampPick(word, 29); break;
+        case kWpShape: data_.shape = ClampPick(word, 29); ApplyWindowShape(hwnd_, data_.shape); break;
         case kWpAlwaysOnTop: data_.always_on_top = word != 0; ApplyTopmost(); break;
         case kWpKeepTitleActive: data_.keep_title_active = word != 0; break;
         case kWpClassName: data_.class_name = text ? text : ""; break;
@@ -257,8 +263,46 @@ void WindowUnit::MoveFocus(bool backwards) {
     SetFocus(stops[i]);
 }
 
+bool WindowUnit::SetUnitCursor(HWND over, uint32_t hitTest) {
+    Unit* unit = over == hwnd_ ? (hitTest == HTCLIENT ? this : nullptr) : Unit::FromWindow(over);
+    if (!unit) return false;
+    auto* table = reinterpret_cast<runtime::WindowTable*>(runtime::NotifyRuntime(runtime::kNotifyGetWindowTable, 0, 0));
+    auto* window = table ? table->Find(WindowId()) : nullptr;
+    auto* record = window ? window->Find(unit->UnitId()) : nullptr;
+    if (!record || record->cursor_handle == 0) return false;
+    SetCursor(record->cursor_handle);
+    return true;
+}
+
+Unit* WindowUnit::DefaultButton() const {
+    struct Search {
+        Unit* found = nullptr;
+    } search;
+    EnumChildWindows(
+        hwnd_,
+        [](HWND h, LPARAM l) -> BOOL {
+            Unit* u = Unit::FromWindow(h);
+            if (u && IsWindowEnabled(h) && u->IsDefaultButton()) {
+                reinterpret_cast<Search*>(l)->found = u;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool WindowUnit::KeyHandling(const MSG& msg) {
+    // Free moving: a press on the window itself drags it like its caption.
+    if (msg.message == WM_LBUTTONDOWN && data_.free_moving && msg.hwnd == hwnd_) {
+        ReleaseCapture();
+        SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, msg.lParam);
+        return true;
+    }
     if (msg.message != WM_KEYDOWN) return false;
+    // A unit that keeps the key sees it first.
+    if (Unit* focused = Unit::FromWindow(GetFocus()); focused && focused->WantsKey(static_cast<uint32_t>(msg.wParam)))
+        return false;
     switch (msg.wParam) {
         case VK_ESCAPE:
             if (!data_.esc_closes) return false;
@@ -269,8 +313,17 @@ bool WindowUnit::KeyHandling(const MSG& msg) {
             return true;
         case VK_RETURN: {
             HWND focus = GetFocus();
+            Unit* focused = Unit::FromWindow(focus);
+            if (focused && focused != this && IsWindowEnabled(focus) && focused->IsDefaultButton()) {
+                focused->Raise(0);
+                return true;
+            }
             if (data_.enter_moves_focus && focus && IsChild(hwnd_, focus)) {
                 MoveFocus(false);
+                return true;
+            }
+            if (Unit* button = DefaultButton()) {
+                button->Raise(0);
                 return true;
             }
             return false;
@@ -285,6 +338,9 @@ LRESULT WindowUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
         case runtime::kMsgStartState: return data_.position;
         case runtime::kMsgTemplateComplete: return 0;
         case WM_ERASEBKGND: return 1;
+        case WM_SETCURSOR:
+            if (SetUnitCursor(static_cast<HWND>(w), LOWORD(l))) return TRUE;
+            break;
         case WM_PAINT: Paint(); return 0;
         case WM_CLOSE: {
             uint32_t result = 1;
@@ -300,7 +356,10 @@ LRESULT WindowUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
         }
         case WM_DESTROY: Raise(kWindowDestroyed); break;
         case WM_MOVE: Raise(kWindowMoved); break;
-        case WM_SIZE: Raise(kWindowResized); break;
+        case WM_SIZE:
+            if (data_.shape != 0) ApplyWindowShape(hwnd_, data_.shape);
+            Raise(kWindowResized);
+            break;
         case WM_ACTIVATE:
             if (LOWORD(w) != WA_INACTIVE) {
                 Raise(kWindowActivated);

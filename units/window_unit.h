@@ -49,6 +49,11 @@ private:
     void Paint();
     bool KeyHandling(const MSG& msg);
     void MoveFocus(bool backwards);
+    // The first enabled unit, in window order, that is a default button.
+    Unit* DefaultButton() const;
+    // The pointer of the unit under the mouse (or of the window's client
+    // area), from its record; false = default processing chooses.
+    bool SetUnitCursor(HWND over, uint32_t hitTest);
 
     runtime::templates::WindowData data_;
     uint32_t positionScratch_ = 0;

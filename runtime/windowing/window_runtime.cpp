@@ -115,6 +115,14 @@ int32_t PixelsPerInchY() {
     return dpi > 0 ? dpi : 96;
 }
 
+// The hidden owner receives the exit requested on another thread and ends
+// the program on the main thread.
+constexpr UINT kExitRequest = 0x83E7;
+LRESULT HiddenOwnerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == kExitRequest) Application::Instance().ExitProgram(static_cast<int32_t>(w));
+    return DefWindowProcA(h, m, w, l);
+}
+
 }  // namespace
 
 WindowRuntime::WindowRuntime(Application& app) : app_(app) {}
@@ -141,7 +149,7 @@ void WindowRuntime::CreateHiddenOwner() {
     static const char kClass[] = "_VU_HideOwner";
     WNDCLASSA wc{};
     if (!GetClassInfoA(0, kClass, &wc)) {
-        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpfnWndProc = HiddenOwnerProc;
         wc.hCursor = LoadCursorA(0, IDC_ARROW);
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         wc.lpszClassName = kClass;
@@ -283,7 +291,9 @@ bool WindowRuntime::CreateWindowUnits(WindowTemplate& w, LoadedWindow& loaded, b
                 after = records[j].live_object;
                 break;
             }
-        SetWindowPos(r.live_object, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Created last record first, units are usually in place already.
+        if (GetWindow(r.live_object, GW_HWNDPREV) != after)
+            SetWindowPos(r.live_object, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (auto& r : records)
         if (!r.IsMenuItem()) r.cursor_handle = CursorFromBlock(r.mouse_pointer);

@@ -1,0 +1,217 @@
+// The window unit created through its descriptor's operations, as the
+// loader does: caption rules, position, shapes, background painting, the
+// property table and its pick and logic rules.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/application.h"
+#include "runtime/template/stored_unit_data.h"
+#include "units/window_shapes.h"
+#include "units/window_unit.h"
+#include "win/testhooks.h"
+
+namespace {
+
+using runtime::templates::WindowData;
+
+const bool kHeadless = [] {
+    setenv("SIGDESIGNER_BACKEND", "headless", 1);
+    return true;
+}();
+
+class WindowUnitTest : public ::testing::Test {
+protected:
+    void SetUp() override { runtime::Application::Instance().Reset(); }
+    void TearDown() override {
+        for (HWND h : made_)
+            if (IsWindow(h)) DestroyWindow(h);
+        runtime::Application::Instance().Reset();
+    }
+    HWND Create(const WindowData& data, int left = 40, int top = 30, int width = 300, int height = 200) {
+        auto bytes = runtime::templates::WriteStoredUnitData(data);
+        auto create = reinterpret_cast<runtime::CreateUnitOp>(units::WindowUnitType().lookup(runtime::kOpCreateUnit));
+        HWND h = create(bytes.data(), static_cast<uint32_t>(bytes.size()), 0, 0, 0, 0, left, top, width, height,
+                        0x52000001, 0x06000001, 0, 0);
+        made_.push_back(h);
+        return h;
+    }
+    static uint32_t Get(HWND h, int32_t own) {
+        auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(units::WindowUnitType().lookup(runtime::kOpGetUnitProperty));
+        runtime::PropertyValue v{};
+        EXPECT_EQ(get(h, own, &v), 1);
+        return static_cast<uint32_t>(v.value);
+    }
+    static void Set(HWND h, int32_t own, uint64_t value, uint32_t length = 0) {
+        auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(units::WindowUnitType().lookup(runtime::kOpSetUnitProperty));
+        runtime::PropertyValue v{value, length};
+        uint32_t out = 7;
+        EXPECT_EQ(set(h, own, &v, &out), 0);  // never rebuilt
+        EXPECT_EQ(out, 0u);
+    }
+    static DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
+    std::vector<HWND> made_;
+};
+
+TEST_F(WindowUnitTest, DescriptorCarriesThirtyTwoPropertiesAndTheWindowOperations) {
+    const auto& type = units::WindowUnitType();
+    EXPECT_EQ(type.flags, 0x800000D0u);
+    ASSERT_EQ(type.propertyCount, 32u);
+    EXPECT_EQ(type.properties[0].flags, 0xE000);
+    EXPECT_EQ(type.properties[8].kind, 1005);
+    EXPECT_EQ(type.properties[9].kind, 1006);
+    EXPECT_EQ(type.properties[10].kind, 1017);
+    EXPECT_EQ(type.properties[28].kind, 1006);
+    EXPECT_EQ(type.properties[12].flags, 0x8001);
+    EXPECT_EQ(type.properties[31].kind, 1005);
+    EXPECT_NE(type.lookup(runtime::kOpCreateUnit), nullptr);
+    EXPECT_EQ(type.lookup(runtime::kOpWantsKey), nullptr);
+    EXPECT_EQ(type.lookup(runtime::kOpIsDefaultButton), nullptr);
+}
+
+TEST_F(WindowUnitTest, CaptionNeedsATitleOrTheControlButton) {
+    WindowData data;
+    data.border = 1;
+    data.control_button = false;
+    HWND bare = Create(data);
+    ASSERT_TRUE(IsWindow(bare));
+    EXPECT_NE(Style(bare) & WS_CAPTION, WS_CAPTION);
+    EXPECT_NE(Style(bare) & WS_THICKFRAME, 0u);
+    // No caption: the client area takes all but the frame.
+    RECT wr, cr;
+    GetWindowRect(bare, &wr);
+    GetClientRect(bare, &cr);
+    EXPECT_LT((wr.bottom - wr.top) - cr.bottom, 12);
+    // A title brings the caption back, without the system menu.
+    char title[] = "t";
+    Set(bare, units::kWpTitle, reinterpret_cast<uintptr_t>(title));
+    EXPECT_EQ(Style(bare) & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(Style(bare) & WS_SYSMENU, 0u);
+    Set(bare, units::kWpControlButton, 1);
+    EXPECT_NE(Style(bare) & WS_SYSMENU, 0u);
+    // Border 0: never a caption.
+    data.border = 0;
+    data.control_button = true;
+    data.title = "x";
+    EXPECT_EQ(Style(Create(data)) & WS_CAPTION, 0u);
+}
+
+TEST_F(WindowUnitTest, PositionRules) {
+    WindowData data;
+    data.border = 2;
+    data.position = 3;  // maximised, but the border is fixed
+    HWND fixed = Create(data);
+    EXPECT_FALSE(IsZoomed(fixed));
+    EXPECT_EQ(Get(fixed, units::kWpPosition), 0u);
+    data.border = 1;
+    data.position = 1;  // centred
+    HWND centred = Create(data, 0, 0, 300, 200);
+    RECT rc;
+    GetWindowRect(centred, &rc);
+    EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
+    EXPECT_EQ(rc.top, (GetSystemMetrics(SM_CYSCREEN) - 200) / 2);
+    EXPECT_EQ(rc.right - rc.left, 300);
+    EXPECT_EQ(Get(centred, units::kWpPosition), 0u);  // reads back as "normal"
+}
+
+TEST_F(WindowUnitTest, PickAndLogicValuesAreClamped) {
+    HWND h = Create(WindowData{});
+    Set(h, units::kWpBorder, static_cast<uint32_t>(-5));
+    EXPECT_EQ(Get(h, units::kWpBorder), 0u);
+    Set(h, units::kWpBorder, 99);
+    EXPECT_EQ(Get(h, units::kWpBorder), 6u);
+    Set(h, units::kWpShape, 1000);
+    EXPECT_EQ(Get(h, units::kWpShape), 29u);
+    Set(h, units::kWpEscCloses, 5);
+    EXPECT_EQ(Get(h, units::kWpEscCloses), 1u);
+    Set(h, units::kWpEscCloses, 0);
+    EXPECT_EQ(Get(h, units::kWpEscCloses), 0u);
+    // Saved data reads back into the same settings.
+    auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(units::WindowUnitType().lookup(runtime::kOpSaveUnitProperties));
+    runtime::Application::Instance().Heap().Start();
+    uint32_t length = 0;
+    uint8_t* block = save(h, &length);
+    ASSERT_NE(block, nullptr);
+    WindowData back;
+    ASSERT_TRUE(runtime::templates::ReadStoredUnitData({block, length}, back));
+    EXPECT_EQ(back.border, 6);
+    EXPECT_EQ(back.shape, 29);
+    EXPECT_FALSE(back.esc_closes);
+    runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
+}
+
+TEST_F(WindowUnitTest, StoredDataOfAnOlderVersionKeepsLaterDefaultsAndANewerOneIsRefused) {
+    std::vector<uint8_t> v1(4 + 13 * 4 + 5 * 4, 0);
+    v1[0] = 1;
+    v1[4] = 0;  // border 0
+    WindowData d;
+    ASSERT_TRUE(runtime::templates::ReadStoredUnitData(v1, d));
+    EXPECT_EQ(d.border, 0);
+    EXPECT_TRUE(d.shown_in_taskbar);  // version 2 field: default
+    auto create = reinterpret_cast<runtime::CreateUnitOp>(units::WindowUnitType().lookup(runtime::kOpCreateUnit));
+    std::vector<uint8_t> v7 = v1;
+    v7[0] = 7;
+    EXPECT_EQ(create(v7.data(), static_cast<uint32_t>(v7.size()), 0, 0, 0, 0, 0, 0, 50, 50, 1, 1, 0, 0), 0u);
+    std::vector<uint8_t> cut(v1.begin(), v1.begin() + 10);
+    EXPECT_EQ(create(cut.data(), static_cast<uint32_t>(cut.size()), 0, 0, 0, 0, 0, 0, 50, 50, 1, 1, 0, 0), 0u);
+    HWND empty = create(nullptr, 0, 0, 0, 0, 0, 0, 0, 50, 50, 1, 1, 0, 0);  // all defaults
+    made_.push_back(empty);
+    EXPECT_TRUE(IsWindow(empty));
+    EXPECT_EQ(Get(empty, units::kWpBorder), 2u);
+}
+
+TEST_F(WindowUnitTest, ShapesCutTheWindowAndHitTestingFollows) {
+    // Shape 4 is the triangle pointing up.
+    HRGN tri = units::MakeShapeRegion(4, 200, 100);
+    ASSERT_NE(tri, 0u);
+    EXPECT_TRUE(PtInRegion(tri, 100, 50));
+    EXPECT_FALSE(PtInRegion(tri, 5, 5));
+    EXPECT_FALSE(PtInRegion(tri, 195, 5));
+    DeleteObject(tri);
+    // Shape 12 is the diamond; shape 3 a ring with a hole.
+    HRGN diamond = units::MakeShapeRegion(12, 100, 100);
+    EXPECT_TRUE(PtInRegion(diamond, 50, 50));
+    EXPECT_FALSE(PtInRegion(diamond, 10, 10));
+    DeleteObject(diamond);
+    HRGN ring = units::MakeShapeRegion(3, 100, 100);
+    EXPECT_FALSE(PtInRegion(ring, 50, 50));
+    EXPECT_TRUE(PtInRegion(ring, 10, 50));
+    DeleteObject(ring);
+    for (int shape = 1; shape < units::kWindowShapeCount; ++shape) {
+        HRGN r = units::MakeShapeRegion(shape, 320, 240);
+        ASSERT_NE(r, 0u) << shape;
+        RECT box;
+        GetRgnBox(r, &box);
+        EXPECT_GE(box.left, 0) << shape;
+        EXPECT_LE(box.right, 320) << shape;
+        EXPECT_GT(box.right - box.left, 100) << shape;
+        DeleteObject(r);
+    }
+    EXPECT_EQ(units::MakeShapeRegion(0, 10, 10), 0u);
+    EXPECT_EQ(units::MakeShapeRegion(30, 10, 10), 0u);
+
+    WindowData data;
+    data.border = 0;
+    data.shape = 4;
+    data.position = 0;
+    HWND h = Create(data, 100, 100, 200, 100);
+    ShowWindow(h, SW_SHOWNA);
+    POINT inside{200, 150}, corner{103, 103};
+    EXPECT_EQ(WindowFromPoint(inside), h);
+    EXPECT_NE(WindowFromPoint(corner), h);
+}
+
+TEST_F(WindowUnitTest, BackgroundIsTheStoredColourOrTheButtonFace) {
+    WindowData data;
+    data.border = 0;
+    data.position = 0;
+    data.background_colour = 0x00336699;
+    HWND h = Create(data);
+    ShowWindow(h, SW_SHOWNA);
+    EXPECT_EQ(SigTestWindowPixel(h, 10, 10), 0x00336699u);
+    Set(h, units::kWpBackColour, 0xFF000000u);
+    EXPECT_EQ(SigTestWindowPixel(h, 10, 10), GetSysColor(COLOR_BTNFACE));
+}
+
+}  // namespace
