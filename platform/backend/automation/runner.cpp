@@ -1,6 +1,10 @@
 // Runs the automation script's steps through the test hooks, the same input
 // path as a user's. A step that waits becomes a condition checked each time
 // the queue is idle again, so timers and painting go on meanwhile.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cerrno>
@@ -45,8 +49,22 @@ uint64_t Now() {
     std::_Exit(kExitStatus);
 }
 
+// A step as the messages show it: a very long line is cut (at a character
+// boundary) so that one mistake cannot flood the terminal.
+std::string Shown(const std::string& source) {
+    constexpr size_t kMax = 200;
+    if (source.size() <= kMax) return source;
+    size_t n = kMax;
+    while (n > 0 && (static_cast<unsigned char>(source[n]) & 0xC0) == 0x80) --n;
+    return source.substr(0, n) + "...";
+}
+
+void Report(int line, const std::string& source, const std::string& why) {
+    std::fprintf(stderr, "automation: line %d: %s: %s\n", line, Shown(source).c_str(), why.c_str());
+}
+
 [[noreturn]] void Fail(const Step& s, const std::string& why) {
-    std::fprintf(stderr, "automation: line %d: %s: %s\n", s.line, s.source.c_str(), why.c_str());
+    Report(s.line, s.source, why);
     Quit();
 }
 
@@ -232,9 +250,25 @@ void Finish(Runner& r) {
 }
 
 bool ReadScript(const char* path, std::string* text, std::string* why) {
-    FILE* f = std::fopen(path, "rb");
+    // Opened without blocking and checked first: a FIFO or a device in the
+    // script's place is refused instead of waiting for a writer.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        *why = std::strerror(errno);
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        *why = "not a regular file";
+        close(fd);
+        return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* f = fdopen(fd, "rb");
     if (!f) {
         *why = std::strerror(errno);
+        close(fd);
         return false;
     }
     char buf[65536];
@@ -259,8 +293,15 @@ bool ReadScript(const char* path, std::string* text, std::string* why) {
     return ok;
 }
 
-void StopTickerAtExit() {
-    if (g_runner) g_runner->ticker.Stop();
+void AtExit() {
+    if (!g_runner) return;
+    g_runner->ticker.Stop();
+    // Say so when the program ends on its own before the script does.
+    if (Running() && g_runner->next < g_runner->steps.size()) {
+        const Step& s = g_runner->steps[g_runner->next];
+        std::fprintf(stderr, "automation: the program ended before line %d: %s\n", s.line, Shown(s.source).c_str());
+        std::fflush(stderr);
+    }
 }
 
 }  // namespace
@@ -279,15 +320,14 @@ void Start() {
     }
     Script script = ParseScript(text);
     if (!script.errors.empty()) {
-        for (auto& e : script.errors)
-            std::fprintf(stderr, "automation: line %d: %s: %s\n", e.line, e.source.c_str(), e.why.c_str());
+        for (auto& e : script.errors) Report(e.line, e.source, e.why);
         Quit();
     }
     if (script.steps.empty()) return;
     g_runner = new Runner;
     g_runner->steps = std::move(script.steps);
     // The ticker thread must be gone before the backend it wakes is destroyed.
-    std::atexit(StopTickerAtExit);
+    std::atexit(AtExit);
     g_running.store(true, std::memory_order_relaxed);
 }
 

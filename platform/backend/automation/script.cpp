@@ -89,6 +89,9 @@ bool ValidUtf8(std::string_view s) {
 // True when every character of a UTF-8 text has a GBK form: anything else
 // could never be typed into nor match a text of the program.
 bool FitsGbk(std::string_view utf8) {
+    bool ascii = true;
+    for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return true;
     bool replaced = false;
     std::u16string wide = Utf8ToUtf16Checked(utf8, &replaced);
     if (replaced) return false;
@@ -320,13 +323,21 @@ Script ParseScript(std::string_view text) {
     Script out;
     // A UTF-8 byte-order mark is not part of the first step.
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        out.errors.push_back(ScriptError{1, "UTF-16 byte-order mark", "the script is UTF-16; save it as UTF-8"});
+        return out;
+    }
     int line_no = 0;
     while (!text.empty()) {
         ++line_no;
-        size_t nl = text.find('\n');
+        // Lines end with LF, CR LF or a CR alone.
+        size_t nl = 0;
+        while (nl < text.size() && text[nl] != '\n' && text[nl] != '\r') ++nl;
+        if (nl == text.size()) nl = std::string_view::npos;
         std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size_t skip = nl == std::string_view::npos ? text.size() : nl + 1;
+        if (nl != std::string_view::npos && text[nl] == '\r' && nl + 1 < text.size() && text[nl + 1] == '\n') ++skip;
+        text.remove_prefix(skip);
         while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
         while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;

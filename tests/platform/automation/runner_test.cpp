@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -276,12 +277,36 @@ TEST_F(AutomationRunner, TimeOutsAndMissingWindowsEndWithStatus3AndTheLine) {
     EXPECT_NE(m.err.find("automation: cannot read " + missing), std::string::npos) << m.err;
 }
 
+TEST_F(AutomationRunner, AFifoOrAFolderIsNoScript) {
+    std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Exec f = Start(AUTOMATION_TARGET, "", {}, 15000, &fifo);  // would block forever if opened for reading
+    EXPECT_EQ(f.status, 3);
+    EXPECT_NE(f.err.find("automation: cannot read " + fifo + ": not a regular file"), std::string::npos) << f.err;
+    Exec d = Start(AUTOMATION_TARGET, "", {}, 15000, &dir_);
+    EXPECT_EQ(d.status, 3);
+    EXPECT_NE(d.err.find("not a regular file"), std::string::npos) << d.err;
+}
+
+TEST_F(AutomationRunner, AProgramThatEndsFirstIsNamedWithTheStepLeft) {
+    Exec r = Target("sleep 10\nwait-window \"never\" 60000\n", {"--quit-after", "100"});
+    EXPECT_EQ(r.status, 0) << r.err;  // the program's own status
+    EXPECT_NE(r.err.find("automation: the program ended before line 2: wait-window \"never\" 60000"), std::string::npos)
+        << r.err;
+}
+
 TEST_F(AutomationRunner, SyntaxErrorsAreAllReportedBeforeAnyStepRuns) {
     Exec r = Target("click " MAIN_TITLE " 30 40\nfly away\nclick \"x\" 1\nsleep 1\n");
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("automation: line 2: fly away: unknown step"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("automation: line 3: click \"x\" 1: expected"), std::string::npos) << r.err;
     EXPECT_TRUE(Only(r, {"down", "up"}).empty()) << r.out;
+
+    // A huge wrong line is shown cut short.
+    Exec big = Target("fly " + std::string(100000, 'x') + "\n");
+    EXPECT_EQ(big.status, 3);
+    EXPECT_LT(big.err.size(), 1000u);
+    EXPECT_NE(big.err.find("automation: line 1: fly xxx"), std::string::npos) << big.err;
 }
 
 TEST_F(AutomationRunner, WhenStepsRunOutTheProgramGoesOn) {

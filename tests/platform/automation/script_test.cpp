@@ -112,6 +112,28 @@ TEST(AutomationScript, BlankLinesCommentsCrLfAndByteOrderMark) {
     EXPECT_TRUE(ParseScript("").steps.empty());
 }
 
+TEST(AutomationScript, LineEndsOfEveryKind) {
+    Script s = ParseScript("sleep 1\rsleep 2\r\nsleep 3\n\rsleep 4");
+    ASSERT_TRUE(s.errors.empty());
+    ASSERT_EQ(s.steps.size(), 4u);
+    EXPECT_EQ(s.steps[2].line, 3);
+    EXPECT_EQ(s.steps[3].line, 5);  // LF then CR: two line ends
+    EXPECT_EQ(s.steps[3].ms, 4u);
+}
+
+TEST(AutomationScript, HostileFilesAreRefusedWithAReason) {
+    Script u16 = ParseScript(std::string_view("\xFF\xFEs\0l\0", 6));
+    ASSERT_EQ(u16.errors.size(), 1u);
+    EXPECT_NE(u16.errors[0].why.find("UTF-16"), std::string::npos);
+    // A 10 MB line is read (and refused) in one pass.
+    std::string big = "type \"" + std::string(10u << 20, 'x') + "\"\nsleep \"9\"\n";
+    Script b = ParseScript(big);
+    ASSERT_EQ(b.steps.size(), 1u);
+    EXPECT_EQ(b.steps[0].text.size(), 10u << 20);
+    ASSERT_EQ(b.errors.size(), 1u);
+    EXPECT_EQ(b.errors[0].line, 2);
+}
+
 TEST(AutomationScript, MalformedStepsSayWhy) {
     EXPECT_NE(Why("jump 1 2").find("unknown step"), std::string::npos);
     EXPECT_NE(Why("\"click\" @active 1 2").find("unknown step"), std::string::npos);
