@@ -241,7 +241,7 @@ uint32_t HttpTransfer::FailureCode() const {
     }
 }
 
-bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
+bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
     Cleanup();
     block_.clear();
     status_ = 0;
@@ -255,8 +255,8 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
     paused_ = false;
     finished_ = false;
     result_ = CURLE_OK;
-    max_header_bytes_ = spec.limits.max_header_bytes;
-    max_body_bytes_ = spec.limits.max_body_bytes;
+    max_header_bytes_ = request.limits.max_header_bytes;
+    max_body_bytes_ = request.limits.max_body_bytes;
 
     InitCurlOnce();
     easy_ = curl_easy_init();
@@ -266,23 +266,23 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
         return false;
     }
     CURL* e = easy_;
-    curl_easy_setopt(e, CURLOPT_URL, spec.url.c_str());
+    curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
     // The path goes out as the caller wrote it: no "/../" folding.
     curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, spec.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // redirections are followed here, by the flags
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, spec.limits.connect_timeout_ms);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, request.limits.connect_timeout_ms);
     // The stall limit is kept here rather than with libcurl's low-speed check,
     // whose average over several seconds lets a stall run well past its limit.
-    stall_ms_ = spec.limits.stall_timeout_ms;
+    stall_ms_ = request.limits.stall_timeout_ms;
     last_progress_ = std::chrono::steady_clock::now();
     last_moved_ = 0;
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &HttpTransfer::ProgressCallback);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, spec.limits.total_timeout_ms);
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, request.limits.total_timeout_ms);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &HttpTransfer::HeaderCallback);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
@@ -292,7 +292,7 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
     // Bodies are handed over as the server encoded them, never decoded here.
     curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(e, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
-    if (!spec.user_agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, spec.user_agent.c_str());
+    if (!request.user_agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, request.user_agent.c_str());
 
     std::string ca = ExtraCaFile();
     if (!ca.empty()) {
@@ -301,20 +301,20 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
         if (access("/etc/ssl/certs", R_OK) == 0) curl_easy_setopt(e, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
 
-    if (spec.proxy) curl_easy_setopt(e, CURLOPT_PROXY, spec.proxy->c_str());
-    if (!spec.proxy_user.empty()) curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, spec.proxy_user.c_str());
-    if (!spec.proxy_password.empty()) curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, spec.proxy_password.c_str());
-    if (!spec.user.empty()) curl_easy_setopt(e, CURLOPT_USERNAME, spec.user.c_str());
-    if (!spec.password.empty()) curl_easy_setopt(e, CURLOPT_PASSWORD, spec.password.c_str());
+    if (request.proxy) curl_easy_setopt(e, CURLOPT_PROXY, request.proxy->c_str());
+    if (!request.proxy_user.empty()) curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, request.proxy_user.c_str());
+    if (!request.proxy_password.empty()) curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, request.proxy_password.c_str());
+    if (!request.user.empty()) curl_easy_setopt(e, CURLOPT_USERNAME, request.user.c_str());
+    if (!request.password.empty()) curl_easy_setopt(e, CURLOPT_PASSWORD, request.password.c_str());
 
-    if (spec.cookies) {
+    if (request.cookies) {
         curl_easy_setopt(e, CURLOPT_SHARE, CookieShare());
         curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // switches the cookie engine on, reads no file
     }
 
     // Caller's header lines, then removals of libcurl's own defaults that the
     // system would not send.
-    for (const std::string& line : spec.header_lines) {
+    for (const std::string& line : request.header_lines) {
         // libcurl drops "Name:" with an empty value; "Name;" sends it as "Name:".
         std::string_view l = line;
         size_t colon = l.find(':');
@@ -323,22 +323,22 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
         std::string entry = blank ? std::string(l.substr(0, colon)) + ";" : line;
         headers_ = curl_slist_append(headers_, entry.c_str());
     }
-    if (!HasHeader(spec.header_lines, "Accept")) headers_ = curl_slist_append(headers_, "Accept:");
-    if (!HasHeader(spec.header_lines, "Content-Type")) headers_ = curl_slist_append(headers_, "Content-Type:");
-    if (!HasHeader(spec.header_lines, "Expect")) headers_ = curl_slist_append(headers_, "Expect:");
+    if (!HasHeader(request.header_lines, "Accept")) headers_ = curl_slist_append(headers_, "Accept:");
+    if (!HasHeader(request.header_lines, "Content-Type")) headers_ = curl_slist_append(headers_, "Content-Type:");
+    if (!HasHeader(request.header_lines, "Expect")) headers_ = curl_slist_append(headers_, "Expect:");
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
 
-    if (spec.method == "HEAD") {
+    if (request.method == "HEAD") {
         curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-    } else if (spec.has_body) {
-        body_copy_ = spec.body;
+    } else if (request.has_body) {
+        body_copy_ = request.body;
         curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_copy_.size()));
         curl_easy_setopt(e, CURLOPT_POSTFIELDS, body_copy_.data());
-        if (spec.method != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, spec.method.c_str());
-    } else if (spec.method == "GET") {
+        if (request.method != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    } else if (request.method == "GET") {
         curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
     } else {
-        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, spec.method.c_str());
+        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     }
 
     curl_multi_add_handle(multi_, easy_);
@@ -352,11 +352,11 @@ bool HttpTransfer::StartHop(const RequestSpec& spec, uint32_t* error) {
 }
 
 bool HttpTransfer::Send(const RequestSpec& first, uint32_t* error) {
-    RequestSpec spec = first;
-    bool secure = StartsWithIgnoreCase(spec.url, "https:");
+    RequestSpec request = first;
+    bool secure = StartsWithIgnoreCase(request.url, "https:");
     for (long hop = 0;; ++hop) {
-        if (!StartHop(spec, error)) return false;
-        if (!spec.follow_redirects || !IsRedirect(status_) || hop >= spec.limits.max_redirects) return true;
+        if (!StartHop(request, error)) return false;
+        if (!request.follow_redirects || !IsRedirect(status_) || hop >= request.limits.max_redirects) return true;
         char* target = nullptr;
         curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
         if (!target || !*target) return true;
@@ -366,27 +366,27 @@ bool HttpTransfer::Send(const RequestSpec& first, uint32_t* error) {
         if (!next_secure && !next_plain) return true;
         // A change of scheme is followed only when the request's flags allow it;
         // otherwise the redirection itself is the reply.
-        if (!secure && next_secure && !spec.allow_redirect_to_https) return true;
-        if (secure && next_plain && !spec.allow_redirect_to_http) return true;
+        if (!secure && next_secure && !request.allow_redirect_to_https) return true;
+        if (secure && next_plain && !request.allow_redirect_to_http) return true;
         // As browsers do: 303, and 301/302 after a POST, continue with a GET.
-        if (status_ == 303 || ((status_ == 301 || status_ == 302) && spec.method == "POST")) {
-            if (spec.method != "HEAD") spec.method = "GET";
-            spec.has_body = false;
-            spec.body.clear();
-            std::erase_if(spec.header_lines, [](const std::string& l) {
+        if (status_ == 303 || ((status_ == 301 || status_ == 302) && request.method == "POST")) {
+            if (request.method != "HEAD") request.method = "GET";
+            request.has_body = false;
+            request.body.clear();
+            std::erase_if(request.header_lines, [](const std::string& l) {
                 return StartsWithIgnoreCase(l, "Content-Type:") || StartsWithIgnoreCase(l, "Content-Length:");
             });
         }
         // Credentials and the caller's own Cookie and Authorization lines are
         // meant for the server they were given for, not for wherever it points.
-        if (OriginOf(next) != OriginOf(spec.url)) {
-            spec.user.clear();
-            spec.password.clear();
-            std::erase_if(spec.header_lines, [](const std::string& l) {
+        if (OriginOf(next) != OriginOf(request.url)) {
+            request.user.clear();
+            request.password.clear();
+            std::erase_if(request.header_lines, [](const std::string& l) {
                 return StartsWithIgnoreCase(l, "Cookie:") || StartsWithIgnoreCase(l, "Authorization:");
             });
         }
-        spec.url = next;
+        request.url = next;
         secure = next_secure;
     }
 }
