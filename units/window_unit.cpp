@@ -1,5 +1,7 @@
 #include "units/window_unit.h"
 
+#include "libraries/picture/picture.h"
+#include "libraries/picture/render.h"
 #include "runtime/window_table.h"
 #include "units/window_shapes.h"
 
@@ -174,8 +176,16 @@ int32_t WindowUnit::SetProperty(int32_t index, const PropertyValue& v) {
             ResyncCaption();
             break;
         case kWpBorder: data_.border = ClampPick(word, 6); ApplyBorder(); break;
-        case kWpBackColour: data_.background_colour = word; InvalidateRect(hwnd_, nullptr, TRUE); break;
-        case kWpBackPicture: TakeBytes(data_.background_picture, v); InvalidateRect(hwnd_, nullptr, TRUE); break;
+        case kWpBackColour:
+            data_.background_colour = word;
+            DropBackground();
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            break;
+        case kWpBackPicture:
+            TakeBytes(data_.background_picture, v);
+            DropBackground();
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            break;
         case kWpPictureMode: data_.picture_mode = ClampPick(word, 3); InvalidateRect(hwnd_, nullptr, TRUE); break;
         case kWpMusic: TakeBytes(data_.background_music, v); break;
         case kWpPlayCount: data_.play_count = ClampPick(word, 2); break;
@@ -235,12 +245,74 @@ bool WindowUnit::GetProperty(int32_t index, PropertyValue* out) {
     return true;
 }
 
+RECT BackgroundPictureRect(int32_t mode, int32_t cw, int32_t ch, int32_t pw, int32_t ph) {
+    switch (mode) {
+        case 0: return {0, 0, pw, ph};
+        case 3: return {0, 0, cw, ch};
+        default: break;
+    }
+    int32_t w = pw, h = ph;
+    // Smaller than the picture in either dimension: scale it down, keeping
+    // its proportions; otherwise natural size, centred.
+    if (pw > 0 && ph > 0 && (cw < pw || ch < ph)) {
+        if (static_cast<int64_t>(cw) * ph <= static_cast<int64_t>(ch) * pw) {
+            w = cw;
+            h = static_cast<int32_t>(static_cast<int64_t>(ph) * cw / pw);
+        } else {
+            h = ch;
+            w = static_cast<int32_t>(static_cast<int64_t>(pw) * ch / ph);
+        }
+    }
+    int32_t x = (cw - w) / 2, y = (ch - h) / 2;
+    return {x, y, x + w, y + h};
+}
+
+bool WindowUnit::RenderBackground() {
+    if (renderTried_) return renderedOk_;
+    renderTried_ = true;
+    if (data_.background_picture.empty()) return false;
+    picture::PicturePtr pic = picture::DecodePictureFromMemory(data_.background_picture);
+    // Bytes that do not decode leave the window without a background picture.
+    if (!pic || !picture::RenderToBgra(*pic, ResolveBackColour(data_.background_colour), &rendered_)) return false;
+    pictureWidth_ = pic->width;
+    pictureHeight_ = pic->height;
+    renderedOk_ = pictureWidth_ > 0 && pictureHeight_ > 0;
+    return renderedOk_;
+}
+
 void WindowUnit::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     HBRUSH brush = CreateSolidBrush(ResolveBackColour(data_.background_colour));
-    FillRect(dc, &ps.rcPaint, brush);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    // Tiles and stretching cover everything; the other modes leave a border
+    // for the colour.
+    const bool covers = RenderBackground() && (data_.picture_mode == 1 || data_.picture_mode == 3);
+    if (!covers) FillRect(dc, &ps.rcPaint, brush);
     DeleteObject(brush);
+    if (renderedOk_) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = pictureWidth_;
+        bi.bmiHeader.biHeight = -pictureHeight_;  // top-down rows
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        SetStretchBltMode(dc, HALFTONE);
+        auto draw = [&](const RECT& r) {
+            RECT meet;
+            if (!IntersectRect(&meet, &r, &ps.rcPaint)) return;
+            StretchDIBits(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, pictureWidth_, pictureHeight_,
+                          rendered_.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+        };
+        if (data_.picture_mode == 1) {
+            for (int32_t y = 0; y < client.bottom; y += pictureHeight_)
+                for (int32_t x = 0; x < client.right; x += pictureWidth_)
+                    draw(RECT{x, y, x + pictureWidth_, y + pictureHeight_});
+        } else {
+            draw(BackgroundPictureRect(data_.picture_mode, client.right, client.bottom, pictureWidth_, pictureHeight_));
+        }
+    }
     EndPaint(hwnd_, &ps);
 }
 

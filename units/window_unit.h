@@ -55,11 +55,24 @@ private:
     // area), from its record; false = default processing chooses.
     bool SetUnitCursor(HWND over, uint32_t hitTest);
 
+    // The background picture rendered over the background colour, made on
+    // the first paint after the picture or the colour changed.
+    bool RenderBackground();
+    void DropBackground() { rendered_.clear(); renderedOk_ = false; renderTried_ = false; }
+    std::vector<uint8_t> rendered_;
+    int32_t pictureWidth_ = 0, pictureHeight_ = 0;
+    bool renderedOk_ = false, renderTried_ = false;
+
     runtime::templates::WindowData data_;
     uint32_t positionScratch_ = 0;
     bool firstActivationSeen_ = false;
 };
 
 const runtime::UnitType& WindowUnitType();
+
+// Where a background picture of this size goes in a client area, for the
+// modes that draw it once (0 top-left, 2 fitted and centred, 3 stretched).
+RECT BackgroundPictureRect(int32_t mode, int32_t clientWidth, int32_t clientHeight, int32_t pictureWidth,
+                           int32_t pictureHeight);
 
 }  // namespace units

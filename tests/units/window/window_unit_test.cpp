@@ -214,4 +214,81 @@ TEST_F(WindowUnitTest, BackgroundIsTheStoredColourOrTheButtonFace) {
     EXPECT_EQ(SigTestWindowPixel(h, 10, 10), GetSysColor(COLOR_BTNFACE));
 }
 
+// A 24-bit BMP of one colour (0x00BBGGRR).
+std::vector<uint8_t> SolidBmp(int w, int h, uint32_t colour) {
+    const int stride = (w * 3 + 3) & ~3;
+    std::vector<uint8_t> b(54 + stride * h, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    b[26] = 1;
+    b[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &b[54 + y * stride + x * 3];
+            p[0] = static_cast<uint8_t>(colour >> 16);
+            p[1] = static_cast<uint8_t>(colour >> 8);
+            p[2] = static_cast<uint8_t>(colour);
+        }
+    return b;
+}
+
+TEST(BackgroundPicture, FittedModeScalesDownKeepingProportionsAndCentresSmallerPictures) {
+    RECT r = units::BackgroundPictureRect(2, 100, 100, 400, 200);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 100);
+    EXPECT_EQ(r.top, 25);
+    EXPECT_EQ(r.bottom, 75);
+    r = units::BackgroundPictureRect(2, 300, 200, 40, 20);
+    EXPECT_EQ(r.left, 130);
+    EXPECT_EQ(r.top, 90);
+    EXPECT_EQ(r.right - r.left, 40);
+    EXPECT_EQ(r.bottom - r.top, 20);
+    // Wider than tall client: the height limits.
+    r = units::BackgroundPictureRect(2, 300, 50, 100, 100);
+    EXPECT_EQ(r.bottom - r.top, 50);
+    EXPECT_EQ(r.right - r.left, 50);
+    EXPECT_EQ(r.left, 125);
+    r = units::BackgroundPictureRect(0, 300, 50, 100, 100);
+    EXPECT_EQ(r.right, 100);
+    r = units::BackgroundPictureRect(3, 300, 50, 100, 100);
+    EXPECT_EQ(r.right, 300);
+    EXPECT_EQ(r.bottom, 50);
+}
+
+TEST_F(WindowUnitTest, BackgroundPictureModesOnScreen) {
+    WindowData data;
+    data.border = 0;
+    data.position = 0;
+    data.background_colour = 0x00FF0000;  // blue
+    data.picture_mode = 2;
+    data.background_picture = SolidBmp(400, 200, 0x000000FF);  // red, larger than the window
+    HWND h = Create(data, 0, 0, 100, 100);
+    ShowWindow(h, SW_SHOWNA);
+    EXPECT_EQ(SigTestWindowPixel(h, 50, 50), 0x000000FFu);
+    EXPECT_EQ(SigTestWindowPixel(h, 50, 10), 0x00FF0000u);
+    EXPECT_EQ(SigTestWindowPixel(h, 50, 90), 0x00FF0000u);
+    // Stretched: no colour left.
+    Set(h, units::kWpPictureMode, 3);
+    EXPECT_EQ(SigTestWindowPixel(h, 50, 5), 0x000000FFu);
+    // Top-left at natural size with a small picture: colour beyond it.
+    std::vector<uint8_t> small = SolidBmp(10, 10, 0x0000FF00);
+    Set(h, units::kWpBackPicture, reinterpret_cast<uintptr_t>(small.data()), static_cast<uint32_t>(small.size()));
+    Set(h, units::kWpPictureMode, 0);
+    EXPECT_EQ(SigTestWindowPixel(h, 5, 5), 0x0000FF00u);
+    EXPECT_EQ(SigTestWindowPixel(h, 50, 50), 0x00FF0000u);
+    // Tiled: the picture repeats.
+    Set(h, units::kWpPictureMode, 1);
+    EXPECT_EQ(SigTestWindowPixel(h, 55, 55), 0x0000FF00u);
+    // Bytes that do not decode: only the colour.
+    std::vector<uint8_t> junk(30, 7);
+    Set(h, units::kWpBackPicture, reinterpret_cast<uintptr_t>(junk.data()), static_cast<uint32_t>(junk.size()));
+    EXPECT_EQ(SigTestWindowPixel(h, 5, 5), 0x00FF0000u);
+}
+
 }  // namespace
