@@ -4,7 +4,10 @@
 // and right marker (missing parts are empty).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+
+#include <unistd.h>
 
 #include "app/address_parts.h"
 #include "app/text_between.h"
@@ -20,8 +23,13 @@ const runtime::ProgramHeader g_header{.libraryCount = 1, .libraries = g_librarie
 
 void StartOnce() {
     static bool started = [] {
+        // Start-up makes the program folder the current one; the fuzzer's
+        // corpus paths are relative to where it was started.
+        char* here = getcwd(nullptr, 0);
         runtime::Application::Instance().SetProgram(&g_header);
         runtime::EntryTable().RuntimeService(runtime::kServiceStartRuntime, 0, 0, 0, 0, 0, 0);
+        if (here && chdir(here) != 0) __builtin_trap();
+        free(here);
         return true;
     }();
     (void)started;

@@ -89,7 +89,7 @@ TEST_F(InternetLibraryTest, DescriptorAndNotifyAnswers) {
 }
 
 TEST_F(InternetLibraryTest, RequestFormAndOneRootHandleForTheWholeRun) {
-    LoopbackServer server([](const ReceivedRequest& r, Conn& c) { c.Send(LoopbackServer::Reply(200, "OK", "picture")); });
+    LoopbackServer server([](const ReceivedRequest&, Conn& c) { c.Send(LoopbackServer::Reply(200, "OK", "picture")); });
     EXPECT_EQ(Get((server.Base() + "/img/a.png?v=2#top").c_str()), "picture");
     ReceivedRequest r = server.Requests().at(0);
     EXPECT_EQ(r.request_line, "GET /img/a.png?v=2 HTTP/1.0");
@@ -167,7 +167,7 @@ TEST_F(InternetLibraryTest, FailuresGiveTheEmptyByteSet) {
         }
     });
     double t = Now();
-    for (const std::string url : {std::string(), std::string("#only"), std::string("127.0.0.1/no-scheme"),
+    for (const std::string& url : {std::string(), std::string("#only"), std::string("127.0.0.1/no-scheme"),
                                   std::string("ftp://127.0.0.1/x"), std::string("http://bad host/"),
                                   std::string("http://127.0.0.1:99999/"), std::string("http://no-such-host.invalid/"),
                                   "http://127.0.0.1:" + std::to_string(refusing.port()) + "/",
