@@ -50,7 +50,9 @@ protected:
         runtime::ArgRecord r = rt().CallLibraryCommand(internet::kInternetCommands[internet::kHttpGetBytes], 1, args, 2);
         EXPECT_EQ(r.type, runtime::kTypeBytes);
         void* set = runtime::ArgPointer(r);
-        if (set) EXPECT_GT(runtime::ByteSetLength(set), 0u) << "an empty byte set must be null";
+        if (set) {
+            EXPECT_GT(runtime::ByteSetLength(set), 0u) << "an empty byte set must be null";
+        }
         std::string bytes(runtime::ByteSetView(set));
         rt().FreeMemory(set);
         return bytes;
