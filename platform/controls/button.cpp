@@ -117,10 +117,11 @@ void Paint(HWND h) {
         TEXTMETRICA tm{};
         GetTextMetricsA(dc, &tm);
         if (n > 0) GetTextExtentPoint32A(dc, buf, n, &ts);
+        // The whole box takes the parent's background; the controls inside
+        // are its siblings and draw themselves over it.
+        FillRect(dc, &rc, br);
         RECT frame = rc;
         frame.top += tm.tmHeight / 2;
-        // Only the frame and the caption are the group box's: the controls
-        // inside are its siblings and draw themselves.
         DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
         if (n > 0) {
             RECT cap{rc.left + 8, rc.top, rc.left + 8 + ts.cx + 4, rc.top + tm.tmHeight};

@@ -34,6 +34,7 @@ struct Combo {
     bool focus = false;
     bool button_down = false;
     size_t limit = 0;
+    int list_h = 0;  // the height asked for at creation: field and open list together
 
     DWORD Kind() const { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & 3; }
     bool Sorted() const { return GetWindowLongA(hwnd, GWL_STYLE) & CBS_SORT; }
@@ -49,7 +50,8 @@ int VisibleRows(const Combo& c) {
         GetClientRect(c.list, &r);
         return std::max(1, static_cast<int>(r.bottom - r.top) / std::max(1, c.item_h));
     }
-    return std::max(1, std::min(kMaxVisible, static_cast<int>(c.items.size())));
+    int room = c.list_h > c.field_h ? (c.list_h - c.field_h - 2) / std::max(1, c.item_h) : kMaxVisible;
+    return std::max(1, std::min({kMaxVisible, std::max(1, room), static_cast<int>(c.items.size())}));
 }
 
 void EnsureVisible(Combo& c, int i) {
@@ -106,7 +108,8 @@ void DropDown(Combo& c) {
     if (!IsWindow(c.hwnd)) return;
     RECT r;
     GetWindowRect(c.hwnd, &r);
-    int rows = std::max(1, std::min(kMaxVisible, static_cast<int>(c.items.size())));
+    int room = c.list_h > c.field_h ? (c.list_h - c.field_h - 2) / std::max(1, c.item_h) : kMaxVisible;
+    int rows = std::max(1, std::min({kMaxVisible, std::max(1, room), static_cast<int>(c.items.size())}));
     int h = rows * c.item_h + 2;
     int y = r.bottom;
     if (y + h > GetSystemMetrics(SM_CYSCREEN)) y = std::max(0, static_cast<int>(r.top) - h);  // no room below
@@ -417,12 +420,20 @@ LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         c = new Combo;
         c->hwnd = h;
         SetState(h, c);
+        // WS_VSCROLL / WS_HSCROLL are meant for the list, not for the field.
+        LONG st = GetWindowLongA(h, GWL_STYLE);
+        if (st & (WS_VSCROLL | WS_HSCROLL)) SetWindowLongA(h, GWL_STYLE, st & ~static_cast<LONG>(WS_VSCROLL | WS_HSCROLL));
         return DefWindowProcA(h, m, wp, lp);
     }
     if (!c) return DefWindowProcA(h, m, wp, lp);
     switch (m) {
         case WM_CREATE: {
             MeasureFont(*c);
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+            c->list_h = cs ? cs->cy : 0;
+            // A drop-down combo's window is its field; the height given is for the open list.
+            if (c->Kind() != CBS_SIMPLE && cs)
+                SetWindowPos(h, 0, 0, 0, cs->cx, c->field_h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             DWORD st = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
             if (c->Kind() != CBS_DROPDOWNLIST) {
                 DWORD es = WS_CHILD | WS_VISIBLE | ((st & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0);
@@ -463,6 +474,11 @@ LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
             c->font = static_cast<HFONT>(wp);
             MeasureFont(*c);
             if (c->edit) SendMessageA(c->edit, WM_SETFONT, wp, lp);
+            if (c->Kind() != CBS_SIMPLE) {
+                RECT r;
+                GetClientRect(h, &r);
+                SetWindowPos(h, 0, 0, 0, r.right, c->field_h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             Layout(*c);
             if (lp) Redraw(*c);
             return 0;
