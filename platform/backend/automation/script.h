@@ -1,6 +1,16 @@
 // The automation script: one step per line, read whole before anything runs
 // so that a typing mistake on line 40 is reported before line 1 has clicked.
 // Pure: text in, steps or errors out.
+//
+//   wait-window WINDOW [MS]     wait-gone WINDOW [MS]      (default 10000 ms)
+//   click|press|release WINDOW X Y                         (client coordinates, left button)
+//   type "TEXT"                 key [Ctrl+][Shift+][Alt+]NAME
+//   dialog PATH | dialog cancel screenshot WINDOW FILE     dump WINDOW FILE
+//   close WINDOW                sleep MS
+//
+// WINDOW is a title in double quotes or @active. Inside quotes, \" stands
+// for a quote and \\ for a backslash. Blank lines and lines starting with #
+// are skipped; LF, CR LF and CR end lines; the text is UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -289,7 +289,7 @@ TEST_F(AutomationRunner, AFifoOrAFolderIsNoScript) {
 }
 
 TEST_F(AutomationRunner, AProgramThatEndsFirstIsNamedWithTheStepLeft) {
-    Exec r = Target("sleep 10\nwait-window \"never\" 60000\n", {"--quit-after", "100"});
+    Exec r = Target("click " MAIN_TITLE " 150 80\nwait-window \"never\" 60000\n", {"--quit-after", "50"});
     EXPECT_EQ(r.status, 0) << r.err;  // the program's own status
     EXPECT_NE(r.err.find("automation: the program ended before line 2: wait-window \"never\" 60000"), std::string::npos)
         << r.err;
@@ -310,7 +310,7 @@ TEST_F(AutomationRunner, SyntaxErrorsAreAllReportedBeforeAnyStepRuns) {
 }
 
 TEST_F(AutomationRunner, WhenStepsRunOutTheProgramGoesOn) {
-    Exec r = Target("click " MAIN_TITLE " 150 80\nsleep 20\n", {"--quit-after", "300"});
+    Exec r = Target("click " MAIN_TITLE " 150 80\nsleep 20\n", {"--quit-after", "100"});
     EXPECT_EQ(r.status, 0) << r.err;
     // The program's own timer closes it after the script has ended.
     std::vector<std::string> want = {"down AutoPanel 140 70", "up AutoPanel 140 70", "close AutoMain", "exit 0"};

@@ -3,7 +3,7 @@
 //
 //   --late MS        show a window "迟到" after MS ms
 //   --gone MS        show a window "暂时" at once and destroy it after MS ms
-//   --quit-after MS  close the main window after MS ms
+//   --quit-after MS  close the main window MS ms after the first click
 //
 // Main window "自动测试" at (100, 100), 400 x 300, with children (client
 // coordinates): panel "面板" (10,10 200x100) holding "内\"层" (5,5 50x30);
@@ -86,6 +86,10 @@ LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
             Log("%s %s %d %d", msg == WM_LBUTTONDOWN ? "down" : "up", cls.c_str(), GET_X_LPARAM(l), GET_Y_LPARAM(l));
+            if (g_quit && msg == WM_LBUTTONUP) {
+                SetTimer(g_main, kQuitTimer, g_quit, nullptr);
+                g_quit = 0;
+            }
             if (cls == "AutoButton" && msg == WM_LBUTTONUP)
                 PostMessageA(GetParent(h), WM_COMMAND, static_cast<WPARAM>(GetDlgCtrlID(h)), static_cast<LPARAM>(h));
             return 0;
@@ -162,7 +166,6 @@ int main(int argc, char** argv) {
                                  0, nullptr);  // 暂时
         SetTimer(g_main, kGoneTimer, g_gone_ms, nullptr);
     }
-    if (g_quit) SetTimer(g_main, kQuitTimer, g_quit, nullptr);
     Log("ready");
     MSG m;
     while (GetMessageA(&m, 0, 0, 0) > 0) {
