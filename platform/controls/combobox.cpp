@@ -34,7 +34,8 @@ struct Combo {
     bool focus = false;
     bool button_down = false;
     size_t limit = 0;
-    int list_h = 0;  // the height asked for at creation: field and open list together
+    int list_h = 0;
+    bool reactivating = false;  // taking the activation back from the pop-up  // the height asked for at creation: field and open list together
 
     DWORD Kind() const { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & 3; }
     bool Sorted() const { return GetWindowLongA(hwnd, GWL_STYLE) & CBS_SORT; }
@@ -192,6 +193,19 @@ LRESULT CALLBACK ListProc(HWND l, UINT m, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: PaintList(l); return 0;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_ACTIVATE:
+            // A desktop may hand the focus to the pop-up when it appears; the
+            // window holding the combo box stays the active one.
+            if (LOWORD(wp) != WA_INACTIVE && c->Kind() != CBS_SIMPLE) {
+                HWND top = GetAncestor(c->hwnd, GA_ROOT);
+                HWND self = c->edit ? c->edit : c->hwnd;
+                c->reactivating = true;
+                if (top && IsWindow(top) && IsWindowEnabled(top)) SetActiveWindow(top);
+                if (IsWindow(self) && GetFocus() != self) SetFocus(self);
+                if (FromList(l)) c->reactivating = false;
+                if (c->dropped && GetCapture() == 0) SetCapture(l);
+            }
+            return 0;
         case WM_MOUSEMOVE:
             if (c->dropped) {
                 int row = RowAt(*c, GET_Y_LPARAM(lp));
@@ -242,7 +256,13 @@ LRESULT CALLBACK ListProc(HWND l, UINT m, WPARAM wp, LPARAM lp) {
         }
         case WM_MOUSEWHEEL: Scroll(*c, -static_cast<SHORT>(HIWORD(wp)) / 120 * 3); return 0;
         case WM_CAPTURECHANGED:
-            if (c->dropped && static_cast<HWND>(lp) != l) CloseUp(*c, false);
+            // Capture taken by another window ends the list; capture simply
+            // dropped (the desktop moving focus to the pop-up) is taken back.
+            if (c->dropped && lp != 0 && static_cast<HWND>(lp) != l) CloseUp(*c, false);
+            else if (c->dropped && lp == 0) PostMessageA(l, WM_NULL, 0, 0);
+            return 0;
+        case WM_NULL:
+            if (c->dropped && GetCapture() == 0) SetCapture(l);
             return 0;
         default: return DefWindowProcA(l, m, wp, lp);
     }
@@ -501,6 +521,9 @@ LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         case WM_KILLFOCUS:
             if (c->edit) return 0;
             c->focus = false;
+            // Focus going nowhere while the list opens is the desktop moving its
+            // focus to the pop-up; the list stays (a click elsewhere closes it).
+            if (c->dropped && (wp == 0 || c->reactivating)) return 0;
             CloseUp(*c, false);
             if (IsWindow(h)) {
                 Redraw(*c);
@@ -512,6 +535,7 @@ LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
                 switch (HIWORD(wp)) {
                     case EN_SETFOCUS: c->focus = true; NotifyParent(h, CBN_SETFOCUS); break;
                     case EN_KILLFOCUS:
+                        if (c->reactivating) break;
                         c->focus = false;
                         CloseUp(*c, false);
                         if (IsWindow(h)) NotifyParent(h, CBN_KILLFOCUS);

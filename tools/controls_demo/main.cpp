@@ -83,6 +83,8 @@ void Command(HWND h, int id, int code, HWND ctl) {
                 LRESULT ih = SendMessageA(ctl, CB_GETITEMHEIGHT, 0, 0);
                 Say("dropdown " + std::to_string(r.left) + " " + std::to_string(r.bottom) + " " +
                     std::to_string(r.right - r.left) + " " + std::to_string(8 * ih) + " " + std::to_string(ih));
+            } else if (code == CBN_SELENDCANCEL) {
+                Say("combo cancelled");
             } else if (code == CBN_SELENDOK) {
                 int i = static_cast<int>(SendMessageA(ctl, CB_GETCURSEL, 0, 0));
                 Say("combo " + std::to_string(i) + " " + TextOf(ctl));
