@@ -411,7 +411,8 @@ void WindowRuntime::UnitDestroyed(WindowId window, UnitId unit) {
         if (IsLoaded(window)) WindowClosed(window);
         return;
     }
-    if (r->live_object && r->live_object == rebuilding_) return;
+    // The old window of a unit being re-created: its record already holds the new one.
+    if (rebuilding_ != 0 && r->live_object != rebuilding_ && r->id == rebuildingUnit_) return;
     units_.erase(r->live_object);
     r->live_object = 0;
     r->cursor_handle = 0;
@@ -641,8 +642,10 @@ void WindowRuntime::RebuildUnit(WindowTemplate& w, TemplateRecord& r, const Unit
     units_[fresh] = {w.id, r.id};
     r.live_object = fresh;
     rebuilding_ = old;
+    rebuildingUnit_ = r.id;
     DestroyWindow(old);
     rebuilding_ = 0;
+    rebuildingUnit_ = 0;
     if (wasVisible) ShowWindow(fresh, SW_SHOWNA);
     if (hadFocus) SetFocus(fresh);
     app_.BusyDown();

@@ -104,6 +104,7 @@ private:
     std::vector<WindowId> idleFinished_;
     uint32_t idleClock_ = 0;
     HWND rebuilding_ = 0;  // the old window of a unit being re-created
+    UnitId rebuildingUnit_ = 0;
 };
 
 // The WindowSubsystem hooks backed by WindowRuntime; install with
