@@ -21,7 +21,7 @@
 #include "platform/backend/automation/window_dump.h"
 #include "platform/backend/backend.h"
 #include "platform/kernel/codepage.h"
-#include "win/automation.h"
+#include "win/commdlg.h"
 #include "win/testhooks.h"
 #include "win/user.h"
 
@@ -202,7 +202,9 @@ Outcome Begin(Runner& r, const Step& s) {
             return Outcome::Input;
         }
         case StepKind::Dialog:
-            SigAutomationQueueDialogAnswer(s.cancel ? nullptr : Utf8ToGbk(s.text).c_str());
+            // The file dialogs take a path; colour and font dialogs given one cancel.
+            if (s.cancel) SigTestAnswerCancel();
+            else SigTestAnswerFileDialog(Utf8ToGbk(s.text).c_str(), 0);
             return Outcome::Done;
         case StepKind::Screenshot: {
             HWND h = Need(s);

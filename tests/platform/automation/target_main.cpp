@@ -8,7 +8,7 @@
 // Main window "自动测试" at (100, 100), 400 x 300, with children (client
 // coordinates): panel "面板" (10,10 200x100) holding "内\"层" (5,5 50x30);
 // button "打开" (220,10 80x30) runs a modal window "模态" with a button "保存"
-// (10,10 80x30); button "对话" (220,50 80x30) asks for a dialog answer; a
+// (10,10 80x30); button "对话" (220,50 80x30) opens a save-file dialog; a
 // hidden, disabled "AutoHidden" (10,200 30x30).
 #include <cstdarg>
 #include <cstdio>
@@ -16,7 +16,7 @@
 #include <cstring>
 #include <string>
 
-#include "win/automation.h"
+#include "win/commdlg.h"
 #include "win/user.h"
 
 namespace {
@@ -64,20 +64,25 @@ void RunModal() {
 }
 
 void AskDialog() {
-    char buf[260];
-    DWORD needed = 0;
-    int r = SigAutomationNextDialogAnswer(buf, sizeof buf, &needed);
-    if (r == SIG_DIALOG_ANSWER_TEXT) {
-        std::string hex;
-        for (unsigned char c : std::string(buf)) {
-            char x[4];
-            std::snprintf(x, sizeof x, "%02x", c);
-            hex += x;
-        }
-        Log("dialog text %s", hex.c_str());
-    } else {
-        Log("dialog %s", r == SIG_DIALOG_ANSWER_CANCEL ? "cancel" : r == SIG_DIALOG_ANSWER_NONE ? "none" : "small");
+    char file[260] = "";
+    OPENFILENAMEA o{};
+    o.lStructSize = sizeof o;
+    o.hwndOwner = g_main;
+    o.lpstrFilter = "PNG\0*.png\0";
+    o.nFilterIndex = 1;
+    o.lpstrFile = file;
+    o.nMaxFile = sizeof file;
+    if (!GetSaveFileNameA(&o)) {
+        Log("dialog cancel");
+        return;
     }
+    std::string hex;
+    for (unsigned char c : std::string(file)) {
+        char x[4];
+        std::snprintf(x, sizeof x, "%02x", c);
+        hex += x;
+    }
+    Log("dialog text %s", hex.c_str());
 }
 
 LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
