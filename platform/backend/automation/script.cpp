@@ -267,20 +267,20 @@ private:
         return {};
     }
 
-    std::string Key(std::string_view spec) {
+    std::string Key(std::string_view keys) {
         unsigned mods = 0;
         for (;;) {
-            size_t plus = spec.find('+');
-            if (plus == std::string_view::npos || plus + 1 == spec.size()) break;
-            std::string_view m = spec.substr(0, plus);
+            size_t plus = keys.find('+');
+            if (plus == std::string_view::npos || plus + 1 == keys.size()) break;
+            std::string_view m = keys.substr(0, plus);
             unsigned bit = EqualNoCase(m, "ctrl") ? kCtrl : EqualNoCase(m, "shift") ? kShift : EqualNoCase(m, "alt") ? kAlt : 0;
             if (!bit) return "unknown modifier \"" + std::string(m) + "\" (Ctrl, Shift or Alt)";
             if (mods & bit) return "modifier \"" + std::string(m) + "\" given twice";
             mods |= bit;
-            spec.remove_prefix(plus + 1);
+            keys.remove_prefix(plus + 1);
         }
-        unsigned vk = KeyByName(spec);
-        if (!vk) return "unknown key \"" + std::string(spec) + "\"";
+        unsigned vk = KeyByName(keys);
+        if (!vk) return "unknown key \"" + std::string(keys) + "\"";
         step_->vk = vk;
         step_->modifiers = mods;
         // What the key types when neither Ctrl nor Alt is held: a keyboard
