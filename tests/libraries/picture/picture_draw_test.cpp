@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "libraries/picture/picture_draw.h"
 #include "tests/libraries/picture/fixture_writer.h"
+#include "win/testhooks.h"
 
 namespace picture {
 namespace {
@@ -360,6 +363,64 @@ TEST(PictureDraw, GifCanvasPaintedUnderTheGuard) {
   EXPECT_FALSE(PaintGifInWindow(&player, s.dc(), 0, 0, 0, 5));
   EXPECT_FALSE(PaintGifInWindow(nullptr, s.dc(), 0, 0, -1, -1));
   EXPECT_FALSE(StartGifInWindow(&player, 0));
+}
+
+GifPlayer* g_windowPlayer = nullptr;
+
+LRESULT CALLBACK GifWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (g_windowPlayer) PaintGifInWindow(g_windowPlayer, dc, 0, 0, -1, -1);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST(PictureDraw, AnimationRepaintsTheWindow) {
+  // Two full frames, red then blue, 50 ms each.
+  testing::GifFrameSpec red, blue;
+  red.width = blue.width = 4;
+  red.height = blue.height = 4;
+  red.indices.assign(16, 0);
+  blue.indices.assign(16, 1);
+  red.control = blue.control = true;
+  red.delay = blue.delay = 5;
+  red.minimumCodeSize = blue.minimumCodeSize = 2;
+  const Bytes gif = testing::MakeGif(4, 4, {{255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}}, {red, blue});
+  GifPlayer player(0xFFFFFF);
+  ASSERT_TRUE(player.Load(gif));
+  ASSERT_FALSE(player.singleImage());
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = GifWindowProc;
+  wc.lpszClassName = "PictureDrawGifTest";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND hwnd = CreateWindowExA(0, "PictureDrawGifTest", "gif", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, 0, 0, 0, nullptr);
+  ASSERT_NE(hwnd, 0u);
+  g_windowPlayer = &player;
+  ASSERT_TRUE(StartGifInWindow(&player, hwnd));
+  EXPECT_FALSE(StartGifInWindow(&player, hwnd));  // already running
+  bool sawRed = false, sawBlue = false;
+  // The idle wait returns at once when nothing is queued, so the bound is time.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!(sawRed && sawBlue) && std::chrono::steady_clock::now() < until) {
+    SigTestWaitIdle(20);
+    const COLORREF c = SigTestWindowPixel(hwnd, 1, 1);
+    sawRed |= c == RGB(255, 0, 0);
+    sawBlue |= c == RGB(0, 0, 255);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  player.Stop();
+  g_windowPlayer = nullptr;
+  EXPECT_EQ(player.state(), GifPlayer::State::Stopped);
+  EXPECT_TRUE(sawRed);
+  EXPECT_TRUE(sawBlue);
+  // Outside the canvas the window keeps its own background.
+  EXPECT_NE(SigTestWindowPixel(hwnd, 6, 6), RGB(0, 0, 255));
+  DestroyWindow(hwnd);
+  UnregisterClassA("PictureDrawGifTest", 0);
 }
 
 }  // namespace
