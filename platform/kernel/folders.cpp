@@ -60,6 +60,14 @@ std::string DataHome() {
     return home.empty() ? "" : home + "/.local/share";
 }
 
+// The configuration folder: autostart entries and per-user settings live here.
+std::string ConfigHome() {
+    const char* c = std::getenv("XDG_CONFIG_HOME");
+    if (c && *c == '/') return c;
+    std::string home = Home();
+    return home.empty() ? "" : home + "/.config";
+}
+
 // Reads XDG_<NAME>_DIR from user-dirs.dirs ("$HOME/Desktop" style values).
 std::string XdgUserDir(const char* name, const char* fallback) {
     std::string home = Home();
@@ -189,8 +197,8 @@ WINEXPORT BOOL SHGetSpecialFolderPathA(HWND, LPSTR pszPath, int csidl, BOOL fCre
         case CSIDL_FONTS: dir = data.empty() ? "" : data + "/fonts"; break;
         case CSIDL_STARTMENU:
         case CSIDL_PROGRAMS: dir = data.empty() ? "" : data + "/applications"; break;
-        case CSIDL_STARTUP: dir = data.empty() ? "" : data + "/sigdesigner/autostart"; break;
-        case CSIDL_APPDATA:
+        case CSIDL_STARTUP: dir = ConfigHome().empty() ? "" : ConfigHome() + "/autostart"; break;
+        case CSIDL_APPDATA: dir = ConfigHome(); break;
         case CSIDL_LOCAL_APPDATA: dir = data; break;
         default: SetLastErrorCode(ERROR_INVALID_PARAMETER); return FALSE;
     }

@@ -80,6 +80,12 @@ TEST_F(OsLibraryTest, DesktopAndTheOtherFoldersEndInABackslash) {
     EXPECT_EQ(Folder(runtime::MakeIntArg(1)), Win(home_ + "/Dokumente/"));
     EXPECT_EQ(Folder(runtime::MakeIntArg(4)), Win(home_ + "/.local/share/fonts/"));
     EXPECT_EQ(Folder(runtime::MakeIntArg(11)), Win(dir_.Path() + "/tmp/"));
+    // Start-up entries and settings belong to the configuration folder.
+    EXPECT_EQ(Folder(runtime::MakeIntArg(7)), Win(home_ + "/.config/autostart/"));
+    EXPECT_EQ(Folder(runtime::MakeIntArg(8)), Win(home_ + "/.config/"));
+    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/cfg").c_str(), 1);
+    EXPECT_EQ(Folder(runtime::MakeIntArg(7)), Win(dir_.Path() + "/cfg/autostart/"));
+    unsetenv("XDG_CONFIG_HOME");
     for (int32_t code = 1; code <= 11; ++code) {
         std::string path = Folder(runtime::MakeIntArg(code));
         SCOPED_TRACE(code);
