@@ -13,57 +13,26 @@ constexpr size_t kMaxSide = 1 << 16;
 
 size_t DibStride(int32_t width, int32_t bits) { return (size_t(width) * size_t(bits) + 31) / 32 * 4; }
 
-// BITMAPINFO with room for a full 256-entry colour table.
-struct InfoWithColours {
-  BITMAPINFOHEADER header;
-  RGBQUAD colours[256];
-};
-
-// The picture's bitmap as a DIB section. Rows are repacked when the stored
-// stride is not the 4-byte one bitmaps use (1-bit rows are only word aligned).
-HBITMAP BitmapFromSource(HDC dc, const BitmapSource& s, uint32_t background) {
-  if (s.width <= 0 || s.height <= 0 || size_t(s.width) > kMaxSide || size_t(s.height) > kMaxSide) return 0;
-  InfoWithColours info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = s.width;
-  info.header.biHeight = s.topDown ? -s.height : s.height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = WORD(s.bitsPerPixel);
-  info.header.biCompression = BI_RGB;
-  if (s.bitsPerPixel == 8) {
-    info.header.biClrUsed = info.header.biClrImportant = 256;
-    std::memcpy(info.colours, s.palette, sizeof info.colours);
-    // The transparent index shows the background, as on the canvas.
-    if (s.transparentIndex >= 0 && s.transparentIndex < 256) {
-      RGBQUAD& q = info.colours[s.transparentIndex];
-      q.rgbRed = BYTE(background);
-      q.rgbGreen = BYTE(background >> 8);
-      q.rgbBlue = BYTE(background >> 16);
-      q.rgbReserved = 0;
-    }
-  } else if (s.bitsPerPixel == 1) {
-    info.header.biClrUsed = 2;
-    info.colours[1] = RGBQUAD{255, 255, 255, 0};
-  } else if (s.bitsPerPixel != 24 && s.bitsPerPixel != 32) {
-    return 0;
-  }
-  const size_t stride = DibStride(s.width, s.bitsPerPixel);
-  const size_t rowBytes = (size_t(s.width) * size_t(s.bitsPerPixel) + 7) / 8;
-  if (s.stride < rowBytes || !s.rows) return 0;
-  info.header.biSizeImage = DWORD(stride * size_t(s.height));
-
-  const uint8_t* rows = s.rows;
-  std::vector<uint8_t> packed;
-  if (s.stride != stride) {
-    packed.assign(stride * size_t(s.height), 0);
-    for (size_t y = 0; y < size_t(s.height); ++y) std::memcpy(&packed[y * stride], s.rows + y * s.stride, rowBytes);
-    rows = packed.data();
-  }
-  const auto* bmi = reinterpret_cast<const BITMAPINFO*>(&info);
+// The picture as a 32-bit top-down DIB section, every kind converted up
+// front (transparent GIF index and PNG alpha already over the background).
+// The section then shares its memory with the drawing surface, so no colour
+// table or row conversion is left for later syncing.
+HBITMAP BitmapFromPicture(HDC dc, const DecodedPicture& picture, uint32_t background) {
+  if (size_t(picture.width) > kMaxSide || size_t(picture.height) > kMaxSide) return 0;
+  std::vector<uint8_t> bgra;
+  if (!RenderToBgra(picture, background, &bgra)) return 0;
+  if (bgra.size() != size_t(picture.width) * size_t(picture.height) * 4) return 0;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, bmi, DIB_RGB_COLORS, &bits, 0, 0);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, 0, 0);
   if (!bitmap) return 0;
-  if (SetDIBits(dc, bitmap, 0, UINT(s.height), rows, bmi, DIB_RGB_COLORS) != s.height) {
+  if (SetDIBits(dc, bitmap, 0, UINT(picture.height), bgra.data(), &info, DIB_RGB_COLORS) != picture.height) {
     DeleteObject(bitmap);
     return 0;
   }
@@ -134,10 +103,7 @@ bool RenderPicture(HDC dc, const DecodedPicture* picture, RenderedPicture* out, 
     r.icon = IconHandleFromImage(*picture->icon);
     if (!r.icon) return false;
   } else {
-    std::vector<uint8_t> storage;
-    BitmapSource source;
-    if (!DescribeBitmap(*picture, background, &storage, &source)) return false;
-    r.bitmap = BitmapFromSource(dc, source, background);
+    r.bitmap = BitmapFromPicture(dc, *picture, background);
     if (!r.bitmap) return false;
   }
   *out = r;
