@@ -7,7 +7,7 @@
 
 namespace platform::gdi {
 
-bool ParseDib(const BITMAPINFO* bmi, DibFormat* out) {
+bool ParseDib(const BITMAPINFO* bmi, DibFormat* out, bool readTables) {
     if (!bmi || !out) return false;
     const BITMAPINFOHEADER& h = bmi->bmiHeader;
     if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > 4096) return false;
@@ -27,7 +27,9 @@ bool ParseDib(const BITMAPINFO* bmi, DibFormat* out) {
     f.stride = ((static_cast<size_t>(w) * bpp + 31) / 32) * 4;
     f.image_size = f.stride * static_cast<size_t>(ht);
     const uint8_t* after = reinterpret_cast<const uint8_t*>(bmi) + h.biSize;
-    if (h.biCompression == BI_BITFIELDS) {
+    if (!readTables) {
+        if (bpp <= 8) f.colors.assign(size_t{1} << bpp, RGBQUAD{0, 0, 0, 0});
+    } else if (h.biCompression == BI_BITFIELDS) {
         std::memcpy(f.masks, after, sizeof f.masks);
         after += sizeof f.masks;
         for (DWORD m : f.masks)
@@ -41,7 +43,7 @@ bool ParseDib(const BITMAPINFO* bmi, DibFormat* out) {
         f.masks[1] = 0xFF00;
         f.masks[2] = 0xFF;
     }
-    if (bpp <= 8) {
+    if (readTables && bpp <= 8) {
         uint32_t max = 1u << bpp;
         uint32_t n = h.biClrUsed ? h.biClrUsed : max;
         if (n > max) return false;

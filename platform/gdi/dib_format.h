@@ -27,7 +27,9 @@ struct DibFormat {
 // Checks a BITMAPINFO (header, masks, colour table) and computes the row
 // layout. Refuses sizes beyond the bitmap limits, depths other than
 // 1/4/8/16/24/32, compressed data and colour counts beyond the depth.
-bool ParseDib(const BITMAPINFO* bmi, DibFormat* out);
+// With readTables false only the header is read (the caller holds a bare
+// BITMAPINFOHEADER and fills masks and colours itself).
+bool ParseDib(const BITMAPINFO* bmi, DibFormat* out, bool readTables = true);
 
 // Copies rows [first, first + count) of the DIB (row numbers counted from the
 // top of the picture) into the surface rows at the same place.

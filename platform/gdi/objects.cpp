@@ -59,7 +59,8 @@ Bitmap::~Bitmap() {
 void Bitmap::SyncFromBits() {
     if (!dib || direct || !bits) return;
     DibFormat f;
-    if (!ParseDib(reinterpret_cast<const BITMAPINFO*>(&bih), &f)) return;
+    // bih stands alone here: its colours and masks are kept beside it.
+    if (!ParseDib(reinterpret_cast<const BITMAPINFO*>(&bih), &f, false)) return;
     f.colors = colors;
     std::memcpy(f.masks, masks, sizeof masks);
     DibRowsToSurface(f, bits, surface, 0, height);
@@ -68,9 +69,8 @@ void Bitmap::SyncFromBits() {
 void Bitmap::SyncToBits() {
     if (!dib || direct || !bits) return;
     DibFormat f;
-    BITMAPINFOHEADER h = bih;
-    h.biCompression = BI_RGB;  // masks are set below; the header check needs none
-    if (!ParseDib(reinterpret_cast<const BITMAPINFO*>(&h), &f)) return;
+    // bih stands alone here: its colours and masks are kept beside it.
+    if (!ParseDib(reinterpret_cast<const BITMAPINFO*>(&bih), &f, false)) return;
     f.colors = colors;
     f.compression = bih.biCompression;
     std::memcpy(f.masks, masks, sizeof masks);

@@ -141,6 +141,34 @@ TEST(Dib, DibSectionBitsFollowDrawingInTheirOwnLayout) {
     DeleteDC(dc);
 }
 
+// The section keeps its colour table beside its header; writing pixels into a
+// paletted section must read that table, not memory after the bare header.
+TEST(Dib, PalettedSectionTakesSetDIBitsThroughItsOwnColours) {
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[256];
+    } bi{};
+    bi.h = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 2, -1, 1, 8, BI_RGB, 0, 0, 0, 2, 0};
+    bi.colors[0] = RGBQUAD{255, 0, 0, 0};  // blue
+    bi.colors[1] = RGBQUAD{0, 0, 255, 0};  // red
+    void* bits = nullptr;
+    HBITMAP bm = CreateDIBSection(0, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, 0, 0);
+    ASSERT_TRUE(bm);
+    const uint8_t row[4] = {1, 0, 0, 0};
+    HDC screen = GetDC(0);
+    EXPECT_EQ(SetDIBits(screen, bm, 0, 1, row, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS), 1);
+    ReleaseDC(0, screen);
+    EXPECT_EQ(static_cast<uint8_t*>(bits)[0], 1);
+    EXPECT_EQ(static_cast<uint8_t*>(bits)[1], 0);
+    HDC dc = CreateCompatibleDC(0);
+    HGDIOBJ old = SelectObject(dc, bm);
+    EXPECT_EQ(GetPixel(dc, 0, 0), R);
+    EXPECT_EQ(GetPixel(dc, 1, 0), B);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bm);
+}
+
 TEST(Blit, RasterOperationsCombineBitwise) {
     Canvas src(2, 1), dst(2, 1);
     SetPixel(src.dc, 0, 0, RGB(0xF0, 0x0F, 0xFF));
