@@ -45,9 +45,9 @@ public:
     HttpTransfer& operator=(const HttpTransfer&) = delete;
 
     // Sends the request and waits for the final reply's header block,
-    // following redirections the spec allows. False, with *error set to a
+    // following redirections the request allows. False, with *error set to a
     // WinINet code, when no reply arrived.
-    bool Send(const RequestSpec& spec, uint32_t* error);
+    bool Send(const RequestSpec& request, uint32_t* error);
 
     // Copies up to n body bytes, filling the buffer unless the body ends.
     // At the end: true with *got 0. A transfer that breaks off hands out
@@ -62,7 +62,7 @@ public:
 private:
     enum class Abort { None, HeaderLimit, BodyLimit, Stalled };
 
-    bool StartHop(const RequestSpec& spec, uint32_t* error);
+    bool StartHop(const RequestSpec& request, uint32_t* error);
     void Cleanup();
     template <typename Pred>
     void Pump(Pred done);

@@ -289,42 +289,42 @@ WINEXPORT BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dw
         proxy = s.proxy;
     }
     std::lock_guard<std::mutex> lock(r->mu);
-    RequestSpec spec;
+    RequestSpec plan;
     bool secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
     uint32_t port = c.port ? c.port : (secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
     std::string host = c.host.find(':') != std::string::npos ? "[" + c.host + "]" : c.host;
-    spec.url = std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + r->object;
-    spec.method = r->verb;
-    spec.http10 = r->http10;
-    spec.user_agent = agent;
+    plan.url = std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + r->object;
+    plan.method = r->verb;
+    plan.http10 = r->http10;
+    plan.user_agent = agent;
     std::vector<std::string> sent = SplitHeaderLines(header_text);
     // A header the send names itself replaces the one HttpOpenRequestA made.
     for (const std::string& line : r->open_headers) {
         bool replaced = false;
         for (const std::string& s : sent) replaced |= SameHeaderName(HeaderName(s), HeaderName(line));
-        if (!replaced) spec.header_lines.push_back(line);
+        if (!replaced) plan.header_lines.push_back(line);
     }
-    spec.header_lines.insert(spec.header_lines.end(), sent.begin(), sent.end());
-    spec.has_body = dwOptionalLength > 0 || spec.method == "POST" || spec.method == "PUT";
-    if (dwOptionalLength > 0) spec.body.assign(static_cast<const char*>(lpOptional), dwOptionalLength);
-    spec.cookies = (r->flags & INTERNET_FLAG_NO_COOKIES) == 0;
-    spec.follow_redirects = (r->flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0;
-    spec.allow_redirect_to_https = (r->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) != 0;
-    spec.allow_redirect_to_http = (r->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP) != 0;
-    spec.proxy = ProxyForRequest(EffectiveProxy(proxy), secure, c.host);
-    spec.user = options.user.value_or("");
-    spec.password = options.password.value_or("");
-    spec.proxy_user = options.proxy_user.value_or("");
-    spec.proxy_password = options.proxy_password.value_or("");
-    spec.limits = CurrentInetLimits();
+    plan.header_lines.insert(plan.header_lines.end(), sent.begin(), sent.end());
+    plan.has_body = dwOptionalLength > 0 || plan.method == "POST" || plan.method == "PUT";
+    if (dwOptionalLength > 0) plan.body.assign(static_cast<const char*>(lpOptional), dwOptionalLength);
+    plan.cookies = (r->flags & INTERNET_FLAG_NO_COOKIES) == 0;
+    plan.follow_redirects = (r->flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0;
+    plan.allow_redirect_to_https = (r->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) != 0;
+    plan.allow_redirect_to_http = (r->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP) != 0;
+    plan.proxy = ProxyForRequest(EffectiveProxy(proxy), secure, c.host);
+    plan.user = options.user.value_or("");
+    plan.password = options.password.value_or("");
+    plan.proxy_user = options.proxy_user.value_or("");
+    plan.proxy_password = options.proxy_password.value_or("");
+    plan.limits = CurrentInetLimits();
     if (options.connect_timeout_ms && *options.connect_timeout_ms > 0)
-        spec.limits.connect_timeout_ms = *options.connect_timeout_ms;
+        plan.limits.connect_timeout_ms = *options.connect_timeout_ms;
     if (options.receive_timeout_ms && *options.receive_timeout_ms > 0)
-        spec.limits.stall_timeout_ms = *options.receive_timeout_ms;
+        plan.limits.stall_timeout_ms = *options.receive_timeout_ms;
 
     r->transfer = std::make_unique<HttpTransfer>();
     uint32_t error = 0;
-    if (!r->transfer->Send(spec, &error)) {
+    if (!r->transfer->Send(plan, &error)) {
         SetInetError(error);
         return FALSE;
     }
