@@ -94,6 +94,9 @@ enum UnitMessage : uint32_t {
     // The loader's start-state question to a window unit: answers 3
     // (maximised), 2 (minimised) or anything else (normal).
     kMsgStartState = 0x8000 + 0x3E3,
+    // The core command that opens a common dialog asks the unit to show its
+    // dialog modally; the answer is 1 when the user confirmed, else 0.
+    kMsgOpenCommonDialog = 0x8000 + 0x3E4,
 };
 
 // Type-flag bits with behaviour.
