@@ -1,6 +1,7 @@
 #include "platform/inet/http_transfer.h"
 
 #include <curl/curl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -126,6 +127,20 @@ int HttpTransfer::ProgressCallback(void* self, curl_off_t, curl_off_t dlnow, cur
     // Header bytes do not count in dlnow; they are counted by the header callback.
     uint64_t moved = static_cast<uint64_t>(dlnow) + static_cast<uint64_t>(ulnow) + t->header_bytes_;
     auto now = std::chrono::steady_clock::now();
+    if (!t->connected_) {
+        // Until the connection (and its TLS handshake) is up, the connect
+        // time-out governs; a slow handshake moves no counted bytes and is
+        // not a stalled transfer.
+        curl_off_t tcp = 0, tls = 0;
+        curl_easy_getinfo(t->easy_, CURLINFO_CONNECT_TIME_T, &tcp);
+        if (t->secure_) curl_easy_getinfo(t->easy_, CURLINFO_APPCONNECT_TIME_T, &tls);
+        t->connected_ = tcp > 0 && (!t->secure_ || tls > 0);
+        if (!t->connected_) {
+            t->last_progress_ = now;
+            return 0;
+        }
+        t->last_progress_ = now;
+    }
     if (moved != t->last_moved_) {
         t->last_moved_ = moved;
         t->last_progress_ = now;
@@ -279,6 +294,8 @@ bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
     stall_ms_ = request.limits.stall_timeout_ms;
     last_progress_ = std::chrono::steady_clock::now();
     last_moved_ = 0;
+    connected_ = false;
+    secure_ = request.url.size() >= 6 && strncasecmp(request.url.c_str(), "https:", 6) == 0;
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &HttpTransfer::ProgressCallback);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);

@@ -89,6 +89,8 @@ private:
     Abort abort_ = Abort::None;
     long stall_ms_ = 0;
     uint64_t last_moved_ = 0;
+    bool connected_ = false;  // the stall clock runs only once connected
+    bool secure_ = false;
     std::chrono::steady_clock::time_point last_progress_;
 
     std::vector<char> buf_;

@@ -149,7 +149,7 @@ TEST_F(InternetLibraryTest, BodiesWhateverTheStatusAndBrokenTransfersKeepTheirBy
 }
 
 TEST_F(InternetLibraryTest, SecureAddressesUseTls) {
-    LoopbackServer secure([](const ReceivedRequest& r, Conn& c) { c.Send(LoopbackServer::Reply(200, "OK", r.request_line)); });
+    LoopbackServer secure([](const ReceivedRequest& r, Conn& c) { c.Send(LoopbackServer::Reply(200, "OK", r.request_line)); }, true);
     EXPECT_EQ(Get((secure.Base() + "/s.png").c_str()), "GET /s.png HTTP/1.0") << platform::inet::LastInetError();
     EXPECT_EQ(Get((secure.Base() + "/t.png").c_str()), "GET /t.png HTTP/1.0") << platform::inet::LastInetError();
     EXPECT_EQ(Get((secure.Base() + "/u.png#y").c_str()), "GET /u.png HTTP/1.0") << platform::inet::LastInetError();
@@ -174,6 +174,8 @@ TEST_F(InternetLibraryTest, FailuresGiveTheEmptyByteSet) {
                                   std::string("http://127.0.0.1:99999/"), std::string("http://no-such-host.invalid/"),
                                   "http://127.0.0.1:" + std::to_string(refusing.port()) + "/",
                                   "http://127.0.0.1:" + std::to_string(silent.port()) + "/",
+                                  // TCP accepted by the backlog, TLS handshake never answered.
+                                  "https://127.0.0.1:" + std::to_string(silent.port()) + "/",
                                   server.Base() + "/garbage"}) {
         SCOPED_TRACE(url);
         EXPECT_EQ(Get(url.c_str()), "");
