@@ -135,7 +135,8 @@ constexpr std::array<Handler, kNotifyLastHigh - kNotifyFirstHigh + 1> kHighMessa
     ToWindows,         // 2031 raise typed event
     WindowCount,       // 2032
     ToWindows,         // 2033 window handle by index
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 2034-2040
+    ToWindows,         // 2034 copy a unit
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 2035-2040
 };
 static_assert(kLowMessages.size() == 15 && kHighMessages.size() == 41);
 

@@ -44,6 +44,7 @@ enum NotifyMessage : int32_t {
     kNotifyRaiseTypedEvent = 2031,
     kNotifyWindowCount = 2032,
     kNotifyWindowHandle = 2033,
+    kNotifyCopyUnit = 2034,         // address of a CopyUnitRequest (runtime/windowing/unit_protocol.h)
 };
 
 // Two contiguous ranges of message numbers, each a table in notify.cpp.

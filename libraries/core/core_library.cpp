@@ -1,5 +1,8 @@
 #include "libraries/core/core_library.h"
 
+#include "libraries/core/combo_commands.h"
+#include "libraries/core/unit_commands.h"
+#include "libraries/core/unit_list_commands.h"
 #include "libraries/core/value_commands.h"
 #include "runtime/notify.h"
 
@@ -20,6 +23,8 @@ CoreLibraryState& State() {
 intptr_t CoreLibraryNotify(int32_t message, uintptr_t param1, uintptr_t) {
     if (message == runtime::kLibraryStart && param1)
         State().notify = reinterpret_cast<runtime::NotifyRoutine>(param1);
+    // Unit lists of an earlier run went with that run's heap.
+    if (message == runtime::kLibraryStart || message == runtime::kLibraryEnd) ForgetUnitLists();
     return 0;
 }
 
@@ -27,15 +32,15 @@ intptr_t CoreLibraryNotify(int32_t message, uintptr_t param1, uintptr_t) {
 
 // ORDER CoreCommand
 const std::array<runtime::CommandRoutine, kCoreCommandCount> kCoreCommands = {
-    CmdToText,           nullptr,          nullptr,           nullptr,         nullptr,
-    CmdToByteSet,        CmdByteSetLength, CmdToHexText,      CmdTextLength,   CmdCharOf,
-    CmdBlankByteSet,     CmdBlankText,     CmdTextRight,      CmdTextLeft,     CmdToLowerCase,
-    CmdFindText,         CmdTrimBoth,      CmdBitOr,          CmdByteSetLeft,  CmdReplaceSubtext,
-    CmdSplitText,        CmdTextMiddle,    CmdFindTextBackward, CmdToInteger,  CmdRemoveAllSpaces,
-    CmdRunDirectory,     CmdWriteFile,     nullptr,           nullptr,         nullptr,
-    nullptr,             CmdReadConfigItem, nullptr,          nullptr,         CmdToNumber,
-    nullptr,             nullptr,          CmdReadFile,       nullptr,         nullptr,
-    CmdWriteConfigItem,  CmdCompareText,   nullptr,           nullptr,
+    CmdToText,           CmdGetEventUnit,   CmdGetWindowHandle, CmdLoadWindow,  CmdComboGetItemValue,
+    CmdToByteSet,        CmdByteSetLength,  CmdToHexText,       CmdTextLength,  CmdCharOf,
+    CmdBlankByteSet,     CmdBlankText,      CmdTextRight,       CmdTextLeft,    CmdToLowerCase,
+    CmdFindText,         CmdTrimBoth,       CmdBitOr,           CmdByteSetLeft, CmdReplaceSubtext,
+    CmdSplitText,        CmdTextMiddle,     CmdFindTextBackward, CmdToInteger,  CmdRemoveAllSpaces,
+    CmdRunDirectory,     CmdWriteFile,      CmdFindUnits,       CmdUnitListCount, CmdUnitListItem,
+    CmdUnitName,         CmdReadConfigItem, CmdFreeUnitList,    CmdComboClear,  CmdToNumber,
+    CmdComboAddItem,     CmdCopyUnit,       CmdReadFile,        CmdProcessEvents, CmdCommonDialogOpen,
+    CmdWriteConfigItem,  CmdCompareText,    CmdComboItemCount,  CmdComboGetItemText,
 };
 static_assert(std::size(kCoreCommands) == kCoreCommandCount);
 

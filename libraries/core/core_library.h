@@ -60,8 +60,7 @@ enum CoreCommand : int32_t {
 };
 constexpr uint32_t kCoreTypeCount = 51;
 
-// The command table; the unit and window commands are null until the unit
-// side supplies them.
+// The command table, every slot filled.
 extern const std::array<runtime::CommandRoutine, kCoreCommandCount> kCoreCommands;
 
 // The core library's descriptor, for the program header's library list.

@@ -120,4 +120,13 @@ struct LoadWindowRequest {
     uint32_t owner = 0;  // the owner's window handle, 0 = none
     uint32_t modal = 0;
 };
+// NotifyRuntime 2034: the address of this request. The runtime duplicates
+// the source unit's record under a new unit id that shares the source's
+// handlers and, when the source is live, creates the copy beside it; it
+// answers 1 and fills newUnit, or 0 with nothing changed.
+struct CopyUnitRequest {
+    uint32_t window = 0;
+    uint32_t source = 0;
+    uint32_t newUnit = 0;
+};
 }  // namespace runtime

@@ -400,6 +400,65 @@ void WindowRuntime::LoadStartWindow(WindowId id) {
     if (!LoadWindow(id, false, false, 0)) ReportFatalError(FatalMessage::StartWindow);
 }
 
+// --- copying a unit ---------------------------------------------------------------
+
+UnitId WindowRuntime::CopyUnit(WindowId window, UnitId source) {
+    WindowTemplate* w = app_.Table().Find(window);
+    if (!w || !IsLoaded(window) || w->records.empty()) return 0;
+    TemplateRecord* src = w->Find(source);
+    if (!src || src == &w->records.front() || src->kind != templates::RecordKind::Unit) return 0;
+    const UnitType* type = TypeOf(src->type_code);
+    if (!type) return 0;
+    // A fresh number above every record's, keeping the source's kind byte.
+    uint32_t highest = 0;
+    for (const auto& r : w->records) highest = std::max(highest, r.id & 0x00FFFFFFu);
+    if (highest >= 0x00FFFFFFu) return 0;
+    const UnitId id = (src->id & 0xFF000000u) | (highest + 1);
+
+    TemplateRecord copy = *src;
+    copy.id = id;
+    copy.live_object = 0;
+    copy.cursor_handle = 0;
+    copy.children.clear();
+    copy.reserved[0] = source;  // shares the source's handlers
+    const HWND sourceWindow = Live(*src) ? src->live_object : 0;
+    const UnitId parentId = src->parent;
+    w->records.push_back(std::move(copy));  // src is not used past here
+    if (parentId != 0)
+        if (TemplateRecord* p = FindRecord(*w, parentId)) p->children.push_back(id);
+    if (!sourceWindow) return id;
+
+    auto create = Operation<CreateUnitOp>(*type, kOpCreateUnit);
+    TemplateRecord& r = w->records.back();
+    HWND h = 0;
+    if (create) {
+        app_.BusyUp();
+        uint32_t styles = 0;
+        const bool neverShown = (type->flags & kTypeNeverShown) != 0;
+        if ((r.flags & templates::kUnitDisabled) && !neverShown) styles |= WS_DISABLED;
+        if (r.flags & templates::kUnitTabStop) styles |= WS_TABSTOP;
+        const uint32_t controlId = 100 + 10 * static_cast<uint32_t>(w->records.size());
+        h = create(r.unit_data.data(), static_cast<uint32_t>(r.unit_data.size()), styles, GetParent(sourceWindow),
+                   controlId, 0, r.left, r.top, r.width, r.height, window, id, 0, 0);
+        if (h) {
+            r.live_object = h;
+            units_[h] = {window, id};
+            SetWindowPos(h, sourceWindow, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            r.cursor_handle = CursorFromBlock(r.mouse_pointer);
+            SendMessageA(h, kMsgTemplateComplete, 0, 0);
+            if (!neverShown && (r.flags & templates::kUnitVisible)) ShowWindow(h, SW_SHOWNA);
+        }
+        app_.BusyDown();
+    }
+    if (h) return id;
+    // The live copy could not be made: take the record back out.
+    w->records.pop_back();
+    if (parentId != 0)
+        if (TemplateRecord* p = FindRecord(*w, parentId); p && !p->children.empty() && p->children.back() == id)
+            p->children.pop_back();
+    return 0;
+}
+
 // --- closing --------------------------------------------------------------------
 
 void WindowRuntime::UnitDestroyed(WindowId window, UnitId unit) {
@@ -902,6 +961,14 @@ intptr_t WindowRuntime::Notify(int32_t message, uintptr_t p1, uintptr_t p2) {
             WindowTemplate* w = app_.Table().Find(id1);
             TemplateRecord* r = w ? FindRecord(*w, id2) : nullptr;
             return r ? r->type_code : 0;
+        }
+        case kNotifyCopyUnit: {
+            if (!p1) return 0;
+            auto* req = reinterpret_cast<CopyUnitRequest*>(p1);
+            UnitId id = CopyUnit(req->window, req->source);
+            if (!id) return 0;
+            req->newUnit = id;
+            return 1;
         }
         case kNotifyWindowHandle: {
             auto& windows = app_.Table().Windows();

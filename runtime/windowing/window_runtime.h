@@ -68,6 +68,10 @@ public:
     // Common events and the window's key handling; true = consumed.
     bool PreTranslate(MSG& msg);
 
+    // Copy of a unit of a loaded window (NotifyRuntime 2034): the new unit
+    // id, or 0 when the source cannot be copied.
+    UnitId CopyUnit(WindowId window, UnitId source);
+
     // A unit's native window is gone (NotifyRuntime 2000).
     void UnitDestroyed(WindowId window, UnitId unit);
 
