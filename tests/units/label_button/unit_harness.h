@@ -1,0 +1,63 @@
+// Creating units through their descriptors' operations as the loader does,
+// on a plain pop-up that stands in for the window, with the events they
+// raise caught on the way to the runtime.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/program_data.h"
+#include "runtime/windowing/unit_protocol.h"
+#include "windows.h"
+
+namespace unit_test {
+
+struct RaisedEvent {
+    uint32_t window = 0, unit = 0;
+    int32_t event = 0;
+    std::vector<uint32_t> args;
+};
+
+constexpr uint32_t kWindowId = 0x52000001;
+constexpr uint32_t kUnitId = 0x16000001;
+
+class UnitTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A frameless visible pop-up at (left, top) on the screen; units go on it.
+    HWND MakeParent(int left = 100, int top = 100, int width = 300, int height = 200);
+    // CreateUnit of `type` with the stored bytes (visible); 0 when refused.
+    HWND Create(const runtime::UnitType& type, const std::vector<uint8_t>& data, HWND parent, int left, int top,
+                int width, int height, uint32_t unitId = kUnitId, uint32_t styles = WS_VISIBLE);
+    static uint64_t Get(const runtime::UnitType& type, HWND unit, int32_t own);
+    static std::string GetText(const runtime::UnitType& type, HWND unit, int32_t own);
+    static std::vector<uint8_t> GetBytes(const runtime::UnitType& type, HWND unit, int32_t own);
+    // SetUnitProperty; answers its rebuild answer.
+    static int32_t Set(const runtime::UnitType& type, HWND unit, int32_t own, uint64_t value, uint32_t length = 0);
+    static int32_t SetText(const runtime::UnitType& type, HWND unit, int32_t own, const char* text);
+    static int32_t SetBytes(const runtime::UnitType& type, HWND unit, int32_t own, const std::vector<uint8_t>& bytes);
+    // SaveUnitProperties, copied out of the runtime block.
+    static std::vector<uint8_t> Save(const runtime::UnitType& type, HWND unit);
+    // Events caught so far of one unit and number.
+    std::vector<RaisedEvent> Events(int32_t event, uint32_t unitId = kUnitId) const;
+    // Answer of the next handlers: whether one ran, and its result.
+    static void HandlersAnswer(bool ran, uint32_t result);
+    static DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
+
+    std::vector<HWND> made_;
+};
+
+// Pixels of a pop-up's surface, window coordinates.
+COLORREF Pixel(HWND topLevel, int x, int y);
+
+// A 24-bit BMP of one colour (0x00BBGGRR).
+std::vector<uint8_t> SolidBmp(int width, int height, uint32_t colour);
+// A one-image 32-bit icon file of one opaque colour.
+std::vector<uint8_t> SolidIco(int size, uint32_t colour);
+
+}  // namespace unit_test
