@@ -60,6 +60,22 @@ inline int RunTool(const std::vector<std::string>& argv, const std::string& disp
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
+// Runs a tool and returns what it wrote on stdout and stderr.
+inline std::string RunToolOutput(const std::vector<std::string>& argv, const std::string& display) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    pid_t p = Spawn(argv, {"DISPLAY=" + display}, fds[1]);
+    close(fds[1]);
+    std::string out;
+    char chunk[512];
+    ssize_t n;
+    while (p > 0 && (n = read(fds[0], chunk, sizeof chunk)) > 0) out.append(chunk, static_cast<size_t>(n));
+    close(fds[0]);
+    int st = 0;
+    if (p > 0) waitpid(p, &st, 0);
+    return out;
+}
+
 // Reads lines from a pipe until one starts with prefix (the rest goes to
 // *rest) or the time runs out.
 inline bool WaitPrefix(int fd, std::string& buf, const std::string& prefix, int ms, std::string* rest) {

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/backend/backend.h"
+#include "platform/backend/sdl/x11_shape.h"
 #include "win/user.h"
 
 namespace platform::backend {
@@ -86,6 +87,9 @@ public:
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // The display's own framebuffer: an accelerated one would re-create
+        // each native window on first drawing, dropping the shapes set on it.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             *why = SDL_GetError();
             return false;
@@ -147,6 +151,19 @@ public:
         SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_RGB888, cairo_image_surface_get_data(s),
                           cairo_image_surface_get_stride(s), ws->format->format, ws->pixels, ws->pitch);
         SDL_UpdateWindowSurface(w->win);
+    }
+
+    void SetShape(uint32_t h, cairo_surface_t* mask) override {
+        auto* w = Find(h);
+        if (!w) return;
+        if (!mask) {
+            ApplyX11Shape(w->win, nullptr, 0, 0, 0);
+            return;
+        }
+        cairo_surface_flush(mask);
+        if (cairo_image_surface_get_format(mask) != CAIRO_FORMAT_A8) return;
+        ApplyX11Shape(w->win, cairo_image_surface_get_data(mask), cairo_image_surface_get_width(mask),
+                      cairo_image_surface_get_height(mask), cairo_image_surface_get_stride(mask));
     }
 
     void Wait(int timeout_ms) override { SDL_WaitEventTimeout(nullptr, std::max(timeout_ms, 0)); }

@@ -49,6 +49,22 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
     EXPECT_EQ(Pixel(shot, 45, 46), "10,36,106");
     EXPECT_EQ(Pixel(shot, 50, 380), "212,208,200");
     EXPECT_EQ(Pixel(shot, 700 + 110, 100 + 40), "40,90,170");
+    // The ring is cut out on the display itself: moved over the main window,
+    // its hole shows the main window's face colour underneath.
+    std::string ring_id;
+    {
+        std::string ids = RunToolOutput({"xdotool", "search", "--name", "^shaped$"}, display);
+        ring_id = ids.substr(0, ids.find('\n'));
+    }
+    ASSERT_FALSE(ring_id.empty()) << "the ring-shaped window is on the display";
+    EXPECT_EQ(RunTool({"xdotool", "windowmove", ring_id, "0", "300", "windowraise", ring_id}, display), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::string moved = dir + "/platform_demo_xvfb_ring_over_main.png";
+    ASSERT_EQ(RunTool({"import", "-window", "root", moved}, display), 0);
+    EXPECT_EQ(Pixel(moved, 110, 300 + 40), "40,90,170") << "the ring's body";
+    EXPECT_EQ(Pixel(moved, 110, 300 + 110), "212,208,200") << "the hole of the ring shows the window below";
+    EXPECT_EQ(RunTool({"xdotool", "windowmove", ring_id, "700", "100"}, display), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     // The second button opens a real modal message box; Enter closes it.
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "609", "317", "click", "1"}, display), 0);
