@@ -204,6 +204,15 @@ void TextEvent(const backend::Event& e) {
     for (unsigned char c : gbk) Enqueue(target, WM_CHAR, c, 1, HTCLIENT);
 }
 
+// A window that a click would not activate (a tip, an open drop-down list)
+// is not activated when the desktop hands it the focus either: a desktop may
+// focus such a pop-up as it appears, and the window that opened it stays
+// active with its focus and capture.
+bool RefusesActivation(HWND h) {
+    LRESULT r = Call(h, WM_MOUSEACTIVATE, h, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    return r == MA_NOACTIVATE || r == MA_NOACTIVATEANDEAT;
+}
+
 }  // namespace
 
 HWND HitWindow(POINT pt, int* hit) {
@@ -286,7 +295,8 @@ void ProcessBackendEvents() {
             case backend::EventType::FocusGained: {
                 lost = false;
                 auto w = Get(e.window);
-                if (w && !(w->style & WS_DISABLED) && s.active != e.window) Activate(e.window, WA_ACTIVE);
+                if (w && !(w->style & WS_DISABLED) && s.active != e.window && !RefusesActivation(e.window))
+                    Activate(e.window, WA_ACTIVE);
                 break;
             }
             case backend::EventType::FocusLost:
