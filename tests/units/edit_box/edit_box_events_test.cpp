@@ -112,6 +112,32 @@ TEST_F(EditBoxEventsTest, LeavingAByteFieldNormalisesItAndRaisesLostFocusOnce) {
     EXPECT_EQ(Calls(0).size(), 1u);  // the replaced text is a change
 }
 
+TEST_F(EditBoxEventsTest, ARebuildKeepsTheTextAndTradesTheArrowsForLines) {
+    EditBoxData d;
+    d.updown = 1;
+    d.content = "7";
+    Load(d);
+    auto* unit = dynamic_cast<units::EditBoxUnit*>(units::Unit::FromWindow(box_));
+    ASSERT_NE(unit, nullptr);
+    HWND oldArrows = unit->UpDown();
+    ASSERT_TRUE(IsWindow(oldArrows));
+    WriteContent(kColourBox, "7\xB9\xFA");
+    // Multi-line is a setting the window is built with.
+    rt().WriteUnitProperty(kStartWindow, kColourBox, 8 + units::kEbMultiLine, 0, 1);
+    HWND fresh = static_cast<HWND>(runtime::NotifyRuntime(runtime::kNotifyFindUnit, kStartWindow, kColourBox));
+    ASSERT_TRUE(IsWindow(fresh));
+    EXPECT_NE(fresh, box_);
+    EXPECT_FALSE(IsWindow(box_));
+    EXPECT_FALSE(IsWindow(oldArrows));
+    EXPECT_NE(static_cast<DWORD>(GetWindowLongA(fresh, GWL_STYLE)) & ES_MULTILINE, 0u);
+    EXPECT_EQ(Content(kColourBox), "7\xB9\xFA");
+    auto* rebuilt = dynamic_cast<units::EditBoxUnit*>(units::Unit::FromWindow(fresh));
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_EQ(rebuilt->UpDown(), 0u);
+    EXPECT_EQ(rebuilt->Data().updown, 1);  // kept for when it is one line again
+    EXPECT_EQ(ReadInt(kStartWindow, kColourBox, 8 + units::kEbMultiLine), 1);
+}
+
 TEST_F(EditBoxEventsTest, EnterBreaksTheLineInTheMultiLineBox) {
     Load(EditBoxData{});
     ASSERT_TRUE(IsWindow(content_));

@@ -252,7 +252,7 @@ TEST_F(EditBoxTest, SavedDataReadsBackIntoTheSameSettingsAndLiveText) {
     d.data_source = "ds";
     HWND e = Create(d, 10, 10, 200, 80);
     // GBK text with CR LF line breaks, kept byte for byte.
-    const std::string text = "第一行\r\n二行 \xB1\xED\r\n\r\nend\r\n";
+    const std::string text = "第一行\r\n二行 \xB1\xED\r\n\r\nend\r\n\xB9";
     SetText(e, units::kEbContent, text);
     EXPECT_EQ(Text(e, units::kEbContent), text);
     SetText(e, units::kEbPasswordChar, "#");
@@ -722,6 +722,14 @@ TEST_F(EditBoxTest, OneLineTextIsCentredInABandOfTheBackgroundColour) {
     EXPECT_EQ(SigTestWindowPixel(host_, hostX, 20 + 2), RGB(255, 255, 0));
     // Outside the field the host shows.
     EXPECT_EQ(SigTestWindowPixel(host_, 5, 5), kHostColour);
+    // With the sunken edge the band lies inside the frame, which is drawn over it.
+    d.border = 1;
+    d.background_colour = RGB(0, 0, 255);
+    Create(d, 200, 20, 120, 60);
+    SigTestWaitIdle(300);
+    EXPECT_EQ(SigTestWindowPixel(host_, 260, 20 + 4), RGB(0, 0, 255));
+    EXPECT_NE(SigTestWindowPixel(host_, 260, 20), RGB(0, 0, 255));
+    EXPECT_NE(SigTestWindowPixel(host_, 260, 20 + 59), RGB(0, 0, 255));
 }
 
 }  // namespace
