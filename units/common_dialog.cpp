@@ -179,16 +179,19 @@ bool CommonDialogUnit::OpenHelp() {
 
 int32_t CommonDialogUnit::SetProperty(int32_t index, const PropertyValue& v) {
     const auto word = static_cast<uint32_t>(v.value);
-    const char* raw = reinterpret_cast<const char*>(static_cast<uintptr_t>(v.value));
-    const std::string text = raw ? raw : "";
+    // Only text properties carry an address; other values are never read as one.
+    auto text = [&v]() -> std::string {
+        const char* raw = reinterpret_cast<const char*>(static_cast<uintptr_t>(v.value));
+        return raw ? raw : "";
+    };
     switch (index) {
         case kCdType: data_.type = ClampPick(word, 3); break;
-        case kCdTitle: data_.title = text; break;
-        case kCdFileName: data_.file_name = text; break;
-        case kCdFilter: data_.filter = text; break;
+        case kCdTitle: data_.title = text(); break;
+        case kCdFileName: data_.file_name = text(); break;
+        case kCdFilter: data_.filter = text(); break;
         case kCdInitialFilter: data_.initial_filter = NotNegative(word); break;
-        case kCdInitialDirectory: data_.initial_directory = text; break;
-        case kCdDefaultExtension: data_.default_extension = text; break;
+        case kCdInitialDirectory: data_.initial_directory = text(); break;
+        case kCdDefaultExtension: data_.default_extension = text(); break;
         case kCdCreatePrompt: data_.create_prompt = word != 0; break;
         case kCdMustExist: data_.must_exist = word != 0; break;
         case kCdOverwritePrompt: data_.overwrite_prompt = word != 0; break;
@@ -199,9 +202,9 @@ int32_t CommonDialogUnit::SetProperty(int32_t index, const PropertyValue& v) {
         case kCdItalic: data_.italic = word != 0; break;
         case kCdStrikeOut: data_.strike_out = word != 0; break;
         case kCdUnderline: data_.underline = word != 0; break;
-        case kCdFontName: data_.font_name = text; break;
+        case kCdFontName: data_.font_name = text(); break;
         case kCdFontSize: data_.font_size = NotNegative(word); break;
-        case kCdHelpFile: data_.help_file = text; break;
+        case kCdHelpFile: data_.help_file = text(); break;
         case kCdHelpCommand: data_.help_command = ClampPick(word, 5); break;
         case kCdHelpContext: data_.help_context = static_cast<int32_t>(word); break;
         default: return 0;

@@ -99,8 +99,9 @@ bool PictureBoxUnit::CreateNative(const CreateArgs& args) {
     // Design mode never animates.
     animate_ = !DesignMode() && data_.play_animation;
     ApplyBackColour();
-    LoadPicture();
+    // The frame first: placement 3 sizes the client area, inside it.
     ApplyBorderStyle(hwnd_, data_.border);
+    LoadPicture();
     return true;
 }
 
@@ -203,8 +204,10 @@ void PictureBoxUnit::Paint() {
         RECT r = PicturePlacementRect(data_.placement, client.right, client.bottom, pw, ph);
         const int32_t w = r.right - r.left, h = r.bottom - r.top;
         if (playing) {
-            if (animate_ && !gif_->singleImage() && !gifStarted_) gifStarted_ = picture::StartGifInWindow(gif_.get(), hwnd_);
             picture::PaintGifInWindow(gif_.get(), dc, r.left, r.top, w, h);
+            // Started after drawing: the start clears the canvas, which
+            // still holds the first image here.
+            if (animate_ && !gif_->singleImage() && !gifStarted_) gifStarted_ = picture::StartGifInWindow(gif_.get(), hwnd_);
         } else {
             if (!renderTried_) {
                 renderTried_ = true;
