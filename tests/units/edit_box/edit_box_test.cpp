@@ -670,6 +670,23 @@ TEST_F(EditBoxTest, OneLineFieldGrowsToTheLineHeightPlusTwoEdges) {
     EXPECT_EQ(SendMessageA(low, WM_GETFONT, 0, 0), static_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
+TEST_F(EditBoxTest, ExtremeFontHeightsKeepTheFieldUsable) {
+    HWND e = Create(EditBoxData{}, 10, 10, 100, 10);
+    for (LONG height : {LONG(-2147483647), LONG(2147483647), LONG(-100000), LONG(0), LONG(1)}) {
+        LOGFONTA lf{};
+        lf.lfHeight = height;
+        lf.lfWidth = height;
+        std::memset(lf.lfFaceName, 'A', sizeof lf.lfFaceName);  // no terminator
+        Set(e, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), sizeof lf);
+        RECT r;
+        GetWindowRect(e, &r);
+        EXPECT_GT(r.bottom - r.top, 0) << height;
+        EXPECT_LE(r.bottom - r.top, 16384) << height;
+    }
+    SetText(e, units::kEbContent, "abc");
+    EXPECT_EQ(Text(e, units::kEbContent), "abc");
+}
+
 TEST_F(EditBoxTest, OneLineTextIsCentredInABandOfTheBackgroundColour) {
     EditBoxData d;
     d.border = 0;
