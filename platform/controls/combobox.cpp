@@ -139,9 +139,10 @@ void PaintList(HWND l) {
     Combo* c = FromList(l);
     RECT r;
     GetClientRect(l, &r);
-    HWND parent = c ? GetParent(c->hwnd) : 0;
     HBRUSH bg = 0;
-    if (parent) bg = static_cast<HBRUSH>(SendMessageA(parent, WM_CTLCOLORLISTBOX, static_cast<WPARAM>(dc), static_cast<LPARAM>(l)));
+    // Asked through the combo box, which passes it to its parent: a window
+    // that subclasses the combo box colours its list as it colours its field.
+    if (c) bg = static_cast<HBRUSH>(SendMessageA(c->hwnd, WM_CTLCOLORLISTBOX, static_cast<WPARAM>(dc), static_cast<LPARAM>(l)));
     if (!bg) bg = static_cast<HBRUSH>(DefWindowProcA(l, WM_CTLCOLORLISTBOX, static_cast<WPARAM>(dc), static_cast<LPARAM>(l)));
     FillRect(dc, &r, bg);
     if (c) {
@@ -306,7 +307,10 @@ void PaintCombo(Combo& c) {
     GetClientRect(c.hwnd, &r);
     RECT field{0, 0, r.right, std::min(static_cast<int>(r.bottom), c.field_h)};
     bool enabled = IsWindowEnabled(c.hwnd);
-    HBRUSH bg = ControlColor(c.hwnd, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, dc);
+    // Through the combo box itself, as the list asks (see PaintList).
+    LRESULT asked = SendMessageA(c.hwnd, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, static_cast<WPARAM>(dc),
+                                 static_cast<LPARAM>(c.hwnd));
+    HBRUSH bg = asked ? static_cast<HBRUSH>(asked) : ControlColor(c.hwnd, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, dc);
     COLORREF text = enabled ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
     FillRect(dc, &field, bg);
     DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT);
