@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -475,7 +476,38 @@ TEST_F(ComboBoxTest, ColoursPaintTheFieldAndTheSimpleList) {
     SigTestWaitIdle(2000);
     GetWindowRect(list, &rc);
     EXPECT_EQ(SigTestWindowPixel(host_, rc.left - 50 + 20, (rc.top + rc.bottom) / 2 - 50), 0xFF0000u);
-    EXPECT_TRUE(SigTestCaptureWindow(host_, "combo_box_colours.png"));
+    std::filesystem::create_directories(SIG_ARTIFACT_DIR);
+    EXPECT_TRUE(SigTestCaptureWindow(host_, SIG_ARTIFACT_DIR "/combo_box_colours.png"));
+}
+
+TEST_F(ComboBoxTest, ColoursNeedNoHelpFromTheParent) {
+    // A parent that hands nothing back still shows the combo box's colours.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &DefWindowProcA;
+    wc.lpszClassName = "ComboTestPlainHost";
+    RegisterClassA(&wc);
+    HWND plain = CreateWindowExA(0, "ComboTestPlainHost", "", WS_POPUP | WS_VISIBLE, 50, 50, 320, 260, 0, 0, 0, nullptr);
+    ComboBoxData d;
+    d.type = 0;
+    d.background_colour = 0x00FFFF;  // yellow
+    d.items = {"a"};
+    auto bytes = runtime::templates::WriteStoredUnitData(d);
+    HWND h = CreateFrom(bytes, plain);
+    SigTestWaitIdle(2000);
+    RECT rc;
+    GetWindowRect(h, &rc);
+    const int field = static_cast<int>(SendMessageA(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    EXPECT_EQ(SigTestWindowPixel(plain, rc.right - 50 - 20, rc.top - 50 + field / 2), 0x00FFFFu);  // the field
+    EXPECT_EQ(SigTestWindowPixel(plain, rc.right - 50 - 20, rc.bottom - 50 - 6), 0x00FFFFu);       // the list
+    DestroyWindow(h);
+    d.type = 2;
+    d.current_selection = -1;
+    bytes = runtime::templates::WriteStoredUnitData(d);
+    h = CreateFrom(bytes, plain);
+    SigTestWaitIdle(2000);
+    GetWindowRect(h, &rc);
+    EXPECT_EQ(SigTestWindowPixel(plain, rc.left - 50 + 20, (rc.top + rc.bottom) / 2 - 50), 0x00FFFFu);  // the drawn field
+    DestroyWindow(plain);
 }
 
 TEST_F(ComboBoxTest, AnyPropertyValueIsSafe) {
