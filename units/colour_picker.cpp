@@ -97,6 +97,7 @@ void ColourPickerUnit::OpenPalette() {
     if (paletteOpen_ && IsWindow(palette_)) return;  // one palette per control
     const HWND self = hwnd_;
     paletteOpen_ = true;
+    focusedAtOpening_ = GetFocus() == hwnd_;
     InvalidateRect(hwnd_, nullptr, FALSE);
     RECT wr;
     GetWindowRect(hwnd_, &wr);
@@ -108,6 +109,15 @@ void ColourPickerUnit::OpenPalette() {
         return;
     }
     Notify(kColourPickerDropDown, swatch_);
+}
+
+void ColourPickerUnit::ClosedUp() {
+    // The keyboard comes back to the control it was on, unless the palette
+    // ended because the program was left.
+    const bool giveBack = focusedAtOpening_ && palette_ && GetActiveWindow() == palette_;
+    paletteOpen_ = false;
+    palette_ = 0;
+    if (giveBack && IsWindowEnabled(hwnd_)) SetFocus(hwnd_);
 }
 
 LRESULT ColourPickerUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
@@ -145,8 +155,8 @@ LRESULT ColourPickerUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
             return 0;
         case kColourPickerSelEndOk: {
             const auto colour = static_cast<uint32_t>(w);
-            paletteOpen_ = false;
-            palette_ = 0;
+            ClosedUp();
+            if (!IsWindow(self)) return 0;
             Show(colour);
             Notify(kColourPickerCloseUp, colour);
             if (!IsWindow(self)) return 0;
@@ -159,8 +169,8 @@ LRESULT ColourPickerUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
         }
         case kColourPickerSelEndCancel: {
             const auto colour = static_cast<uint32_t>(w);
-            paletteOpen_ = false;
-            palette_ = 0;
+            ClosedUp();
+            if (!IsWindow(self)) return 0;
             Show(colour);
             Notify(kColourPickerCloseUp, colour);
             if (!IsWindow(self)) return 0;

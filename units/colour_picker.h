@@ -49,12 +49,14 @@ private:
     void Paint(HDC dc, const RECT& item, bool pressed, bool focused, bool disabled);
     void Notify(UINT message, uint32_t colour);
     void Show(uint32_t colour);
+    void ClosedUp();
 
     runtime::templates::ColourPickerData data_;
     uint32_t swatch_ = 0;
     std::string transparentText_;
     std::string moreText_;
     bool paletteOpen_ = false;
+    bool focusedAtOpening_ = false;
     HWND palette_ = 0;
     RECT arrow_{};
 };

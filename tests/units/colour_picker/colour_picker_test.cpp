@@ -327,8 +327,9 @@ TEST_F(PickerTest, ClickingACellConfirmsItAndTheSwatchShowsIt) {
     EXPECT_EQ(Notes()[2].colour, RGB(0, 136, 255));
     RECT box = SwatchBox(h);
     EXPECT_EQ(ControlPixel(holder, h, (box.left + box.right) / 2, (box.top + box.bottom) / 2), RGB(0, 136, 255));
-    // The holder window is active again once the palette is gone.
+    // The holder window is active again once the palette is gone, the keyboard on the control.
     EXPECT_EQ(GetActiveWindow(), holder);
+    EXPECT_EQ(GetFocus(), h);
 }
 
 TEST_F(PickerTest, ReleaseOutsideThePaletteCancels) {
@@ -488,6 +489,7 @@ TEST_F(PickerTest, LeavingTheProgramCancelsThePalette) {
     SetActiveWindow(0);  // the desktop activates another program
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
+    EXPECT_EQ(GetActiveWindow(), 0u) << "ending the palette does not bring the program back";
     EXPECT_FALSE(Unit(h)->PaletteOpen());
     EXPECT_EQ(Get(h, units::kCpColour), RGB(192, 192, 192));
     EXPECT_EQ(Messages().back(), units::kColourPickerSelEndCancel);

@@ -88,6 +88,7 @@ TEST_F(PickerEventsTest, ConfirmingACellRaisesEventZeroWithTheNewColourInPlace) 
     // The start window is active again, and the swatch shows the colour.
     HWND window = GetAncestor(picker_, GA_ROOT);
     EXPECT_EQ(GetActiveWindow(), window);
+    EXPECT_EQ(GetFocus(), picker_);
     POINT p{20, 12};
     MapWindowPoints(picker_, window, &p, 1);
     RECT wr;
