@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "units/label_texts.h"
 #include "win/commdlg.h"
 
 namespace units {
@@ -65,6 +66,39 @@ int ScreenPixelsPerInch() {
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen) ReleaseDC(0, screen);
     return dpi > 0 ? dpi : 96;
+}
+
+// Operation 9: every text through the callback, the font name as a face
+// name (flag 1); numbers and switches stay as they are.
+class DialogTextConverter {
+public:
+    DialogTextConverter(TextConvertCallback callback, uintptr_t context) : callback_(callback), context_(context) {}
+    bool Has(uint32_t) const { return true; }
+    void Int(const char*, int32_t&) {}
+    void Colour(const char*, uint32_t&) {}
+    void Logic(const char*, bool&) {}
+    void Text(const char* name, std::string& v) {
+        const char* out = callback_(v.c_str(), std::strcmp(name, "font_name") == 0 ? 1 : 0, context_);
+        if (out) v = out;
+    }
+
+private:
+    TextConvertCallback callback_;
+    uintptr_t context_;
+};
+
+uint8_t* ConvertDialogTexts(const uint8_t* data, uint32_t* length, TextConvertCallback callback, uintptr_t context) {
+    if (!length || !callback) return nullptr;
+    runtime::templates::CommonDialogData d;
+    if (!runtime::templates::ReadStoredUnitData({data, data ? *length : 0}, d)) return nullptr;
+    DialogTextConverter converter(callback, context);
+    runtime::templates::CommonDialogData::Visit(converter, d);
+    return ConvertTextsInBlock(runtime::templates::WriteStoredUnitData(d), length);
+}
+
+runtime::UnitOperation LookupCommonDialog(int32_t number) {
+    if (number == runtime::kOpConvertUnitTexts) return reinterpret_cast<runtime::UnitOperation>(&ConvertDialogTexts);
+    return UnitOperations<CommonDialogUnit>::Lookup(number);
 }
 
 }  // namespace
@@ -268,7 +302,7 @@ runtime::UnitType CommonDialogUnitType() {
         .flags = 0x80008040,
         .propertyCount = static_cast<uint32_t>(std::size(kCommonDialogProperties)),
         .properties = kCommonDialogProperties,
-        .lookup = &UnitOperations<CommonDialogUnit>::Lookup,
+        .lookup = &LookupCommonDialog,
     };
 }
 

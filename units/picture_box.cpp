@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "units/label_texts.h"
+
 namespace units {
 namespace {
 
@@ -32,6 +34,12 @@ const char* TextOf(const PropertyValue& v) {
     return t ? t : "";
 }
 
+runtime::UnitOperation LookupPictureBox(int32_t number) {
+    if (number == runtime::kOpConvertUnitTexts)
+        return reinterpret_cast<runtime::UnitOperation>(&ConvertStoredTexts<PictureBoxData>);
+    return UnitOperations<PictureBoxUnit>::Lookup(number);
+}
+
 }  // namespace
 
 RECT PicturePlacementRect(int32_t placement, int32_t cw, int32_t ch, int32_t pw, int32_t ph) {
@@ -59,6 +67,7 @@ RECT PicturePlacementRect(int32_t placement, int32_t cw, int32_t ch, int32_t pw,
 bool ReflectToChildUnit(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     HWND child = 0;
     switch (message) {
+        case WM_COMMAND:  // a control's notification; menus and accelerators carry no sender
         case WM_HSCROLL:
         case WM_VSCROLL:
         case WM_CTLCOLORMSGBOX:
@@ -77,7 +86,8 @@ bool ReflectToChildUnit(HWND container, UINT message, WPARAM w, LPARAM l, LRESUL
     if (!child || child == container || GetParent(child) != container || !Unit::FromWindow(child)) return false;
     LRESULT r = SendMessageA(child, message, w, l);
     // A child that leaves the message alone answers 0: default processing.
-    if (r == 0 && message != WM_HSCROLL && message != WM_VSCROLL) return false;
+    const bool noAnswer = message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL;
+    if (r == 0 && !noAnswer) return false;
     if (result) *result = r;
     return true;
 }
@@ -320,7 +330,7 @@ runtime::UnitType PictureBoxUnitType() {
         .flags = 0x840100C0,
         .propertyCount = static_cast<uint32_t>(std::size(kPictureBoxProperties)),
         .properties = kPictureBoxProperties,
-        .lookup = &UnitOperations<PictureBoxUnit>::Lookup,
+        .lookup = &LookupPictureBox,
     };
 }
 

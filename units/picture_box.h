@@ -29,7 +29,7 @@ RECT PicturePlacementRect(int32_t placement, int32_t clientWidth, int32_t client
                           int32_t pictureHeight);
 
 // The notifications a container hands back to the child unit that sent them
-// (scrolling, control colours, owner drawing), sent to that child as the
+// (commands, scrolling, control colours, owner drawing), sent to that child as the
 // same message. True, with *result, when a child unit answered.
 bool ReflectToChildUnit(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result);
 

@@ -9,6 +9,7 @@
 
 #include "tests/units/picture_box/unit_fixture.h"
 #include "units/common_dialog.h"
+#include "units/label_texts.h"
 #include "win/commdlg.h"
 
 namespace {
@@ -199,6 +200,38 @@ TEST_F(CommonDialogTest, FontDialogStartsFromThePropertiesAndStoresTheAnswer) {
     EXPECT_EQ(Get(Type(), h, units::kCdUnderline), 0u);
     EXPECT_EQ(Get(Type(), h, units::kCdStrikeOut), 1u);
     EXPECT_EQ(Get(Type(), h, units::kCdFontColour), 0x00123456u);
+}
+
+std::vector<std::pair<std::string, uint32_t>> gSeen;
+const char* Mark(const char* text, uint32_t flag, uintptr_t) {
+    static std::string out;
+    gSeen.emplace_back(text, flag);
+    out = std::string("<") + text + ">";
+    return out.c_str();
+}
+
+TEST_F(CommonDialogTest, TextConversionPassesEveryTextAndTheFontNameAsAFace) {
+    CommonDialogData d = ToolDialog();
+    d.font_name = "Serif";
+    d.font_size = 11;
+    std::vector<uint8_t> bytes = runtime::templates::WriteStoredUnitData(d);
+    using Convert = uint8_t* (*)(const uint8_t*, uint32_t*, units::TextConvertCallback, uintptr_t);
+    auto convert = reinterpret_cast<Convert>(Type().lookup(runtime::kOpConvertUnitTexts));
+    ASSERT_NE(convert, nullptr);
+    gSeen.clear();
+    uint32_t length = static_cast<uint32_t>(bytes.size());
+    uint8_t* block = convert(bytes.data(), &length, &Mark, 0);
+    ASSERT_NE(block, nullptr);
+    CommonDialogData back;
+    ASSERT_TRUE(runtime::templates::ReadStoredUnitData({block, length}, back));
+    runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
+    ASSERT_EQ(gSeen.size(), 7u);
+    EXPECT_EQ(gSeen[1], std::make_pair(std::string(".png"), 0u));
+    EXPECT_EQ(gSeen[5], std::make_pair(std::string("Serif"), 1u));
+    EXPECT_EQ(back.file_name, "<.png>");
+    EXPECT_EQ(back.font_name, "<Serif>");
+    EXPECT_EQ(back.font_size, 11);
+    EXPECT_EQ(back.type, units::kDialogSaveFile);
 }
 
 TEST_F(CommonDialogTest, HelpNeedsNoFileOnlyForHelpOnHelpAndClosing) {

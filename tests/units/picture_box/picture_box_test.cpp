@@ -2,11 +2,13 @@
 // makes it: stored data of each version, property clamps, the three
 // placements on a headless capture, placement 3 from stored data, PNG
 // transparency, the gallery's decode-once rule and animated GIFs.
+#include <cctype>
 #include <random>
 #include <thread>
 
 #include "tests/libraries/picture/fixture_writer.h"
 #include "tests/units/picture_box/unit_fixture.h"
+#include "units/label_texts.h"
 #include "units/picture_box.h"
 
 namespace {
@@ -362,6 +364,44 @@ TEST_F(PictureBoxTest, SingleImageGifAndDesignModeNeverStartAThread) {
     Set(Type(), design, units::kPbPlayAnimation, 1);
     EXPECT_EQ(du->Animation(), nullptr);
     EXPECT_EQ(unittest::Capture(host_).At(22, 2), kRed);
+}
+
+// Operation 9's callback: upper-cases a text and notes its flag.
+std::vector<uint32_t> gFlags;
+const char* Upper(const char* text, uint32_t flag, uintptr_t) {
+    static std::string out;
+    gFlags.push_back(flag);
+    out = text;
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out.c_str();
+}
+
+TEST_F(PictureBoxTest, TextConversionPassesTheTwoNamesAndKeepsThePictureBytes) {
+    PictureBoxData d;
+    d.data_source = "src";
+    d.data_column = "col";
+    d.picture = {'a', 'b', 'c'};
+    d.placement = 2;
+    std::vector<uint8_t> bytes = runtime::templates::WriteStoredUnitData(d);
+    using Convert = uint8_t* (*)(const uint8_t*, uint32_t*, units::TextConvertCallback, uintptr_t);
+    auto convert = reinterpret_cast<Convert>(Type().lookup(runtime::kOpConvertUnitTexts));
+    ASSERT_NE(convert, nullptr);
+    gFlags.clear();
+    uint32_t length = static_cast<uint32_t>(bytes.size());
+    uint8_t* block = convert(bytes.data(), &length, &Upper, 0);
+    ASSERT_NE(block, nullptr);
+    PictureBoxData back;
+    ASSERT_TRUE(runtime::templates::ReadStoredUnitData({block, length}, back));
+    runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
+    EXPECT_EQ(back.data_source, "SRC");
+    EXPECT_EQ(back.data_column, "COL");
+    EXPECT_EQ(back.picture, d.picture);
+    EXPECT_EQ(back.placement, 2);
+    EXPECT_EQ(gFlags, (std::vector<uint32_t>{0, 0}));
+    // Unreadable data gives nothing.
+    bytes[0] = 9;
+    length = static_cast<uint32_t>(bytes.size());
+    EXPECT_EQ(convert(bytes.data(), &length, &Upper, 0), nullptr);
 }
 
 TEST_F(PictureBoxTest, ArbitraryStoredBytesNeverCrashCreation) {
