@@ -63,6 +63,37 @@ TEST_F(PickerTest, StoredDataOfEveryVersionAndItsFailures) {
     EXPECT_EQ(CreateRaw(Words({1, 0x00FF00, 1}), 0), 0u);
 }
 
+TEST_F(PickerTest, ArbitraryBytesEitherCreateOrFailCleanly) {
+    HWND holder = Holder();
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<uint8_t> bytes(next() % 20);
+        for (auto& b : bytes) b = static_cast<uint8_t>(next() >> 16);
+        if (round % 3 == 0 && bytes.size() >= 4) bytes[0] = static_cast<uint8_t>(round % 2), bytes[1] = bytes[2] = bytes[3] = 0;
+        uint32_t version = 0;
+        if (bytes.size() >= 4) std::memcpy(&version, bytes.data(), 4);
+        const bool readable = bytes.empty() || (bytes.size() >= 12 && version <= 1);
+        HWND h = CreateRaw(bytes, holder);
+        EXPECT_EQ(h != 0, readable) << "round " << round;
+        if (h) {
+            uint32_t colour = 0;
+            if (!bytes.empty()) std::memcpy(&colour, bytes.data() + 4, 4);
+            const bool transparency = !bytes.empty() && (bytes[8] | bytes[9] | bytes[10] | bytes[11]) != 0;
+            EXPECT_EQ(Get(h, units::kCpColour), !transparency && colour == kTransparentColour ? 0u : colour);
+            DestroyWindow(h);
+        }
+        // Without a parent nothing is made, whatever the bytes.
+        EXPECT_EQ(CreateRaw(bytes, 0), 0u);
+    }
+    // A missing value is refused by the operations themselves.
+    HWND h = Create(ColourPickerData{}, holder);
+    auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(units::ColourPickerUnitType().lookup(runtime::kOpSetUnitProperty));
+    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(units::ColourPickerUnitType().lookup(runtime::kOpGetUnitProperty));
+    EXPECT_EQ(set(h, units::kCpColour, nullptr, nullptr), 0);
+    EXPECT_EQ(get(h, units::kCpColour, nullptr), 0);
+}
+
 TEST_F(PickerTest, SavedDataReadsBackTheCurrentValues) {
     HWND holder = Holder();
     ColourPickerData data;
