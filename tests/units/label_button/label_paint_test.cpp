@@ -60,6 +60,38 @@ TEST(GradientRule, EachDirectionStartsAtItsOwnEdgeOrCorner) {
     EXPECT_EQ(GradientPosition(0, w, h, 3, 3).span, 0);
 }
 
+TEST(GradientRule, OnlyTilesOfFiftyPixelsThatMeetTheClipBoxAreDrawn) {
+    HDC mem = CreateCompatibleDC(0);
+    // Compatible with the screen: a memory DC's own first bitmap is monochrome.
+    HDC screen = GetDC(0);
+    HBITMAP bits = CreateCompatibleBitmap(screen, 160, 120);
+    ReleaseDC(0, screen);
+    ASSERT_NE(mem, 0u);
+    ASSERT_NE(bits, 0u);
+    HGDIOBJ old = SelectObject(mem, bits);
+    RECT all{0, 0, 160, 120};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    GradientColours c = CollectGradientColours(kRed, kBlue, 0xFF000000u);
+    // The clip box meets the tile at (50, 50)-(100, 100) only; the whole tile
+    // is drawn and nothing else.
+    const RECT area{5, 5, 155, 115};
+    FillGradient(mem, area, 1, c, RECT{60, 60, 70, 70});
+    EXPECT_EQ(GetPixel(mem, 55, 55), GradientColourAt(c, 50, 110));
+    EXPECT_EQ(GetPixel(mem, 104, 104), GradientColourAt(c, 99, 110));
+    EXPECT_EQ(GetPixel(mem, 54, 54), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(mem, 105, 60), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(mem, 60, 105), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(mem, 10, 10), 0x00FFFFFFu);
+    // A clip box over everything: the last partial tiles reach the area's edge.
+    FillGradient(mem, area, 1, c, all);
+    EXPECT_EQ(GetPixel(mem, 154, 114), GradientColourAt(c, 109, 110));
+    EXPECT_EQ(GetPixel(mem, 155, 114), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(mem, 4, 5), 0x00FFFFFFu);
+    SelectObject(mem, old);
+    DeleteObject(bits);
+    DeleteDC(mem);
+}
+
 class LabelPaintTest : public unit_test::UnitTest {
 protected:
     // The label at the pop-up's top-left corner, so window and label
