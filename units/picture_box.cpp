@@ -243,9 +243,11 @@ int32_t PictureBoxUnit::SetProperty(int32_t index, const PropertyValue& v) {
         case kPbBackColour:
             data_.background_colour = word;
             ApplyBackColour();
-            // The kept bitmap was blended against the old colour.
+            // The kept bitmap was blended against the old colour, and a
+            // player composes on a canvas of the old colour: both are made again.
             picture::ReleaseRenderedPicture(&rendered_);
             renderTried_ = false;
+            if (gif_) LoadPicture();
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case kPbPicture: {

@@ -332,6 +332,10 @@ TEST_F(PictureBoxTest, AnimatedGifPlaysAndStopsWithTheSwitch) {
     ASSERT_NE(u->Animation(), nullptr);
     unittest::Capture again(host_);
     EXPECT_EQ(u->Animation()->state(), picture::GifPlayer::State::Running);
+    // A new background colour shows around the frames too.
+    Set(Type(), h, units::kPbBackColour, 0x00FFFFFFu);
+    ASSERT_NE(u->Animation(), nullptr);
+    EXPECT_EQ(unittest::Capture(host_).At(12, 10), 0x00FFFFFFu);
     // Replacing the picture stops the thread before the player goes.
     SetPicture(h, SolidPng(4, 4, kGreen));
     EXPECT_EQ(u->Animation(), nullptr);
