@@ -10,6 +10,7 @@
 #include "app/style_gallery.h"
 #include "tests/app/program/program_fixture.h"
 #include "tests/platform/inet/loopback_server.h"
+#include "win/commctrl.h"
 #include "win/commdlg.h"
 
 namespace apptest {
@@ -113,6 +114,13 @@ TEST_F(RequestFlowTest, APressPostsTheFormAndShowsThePictureAtItsSize) {
     app::WriteText(app::kStartWindow, app::kContentEditBox, app::kEditContent, sigtest::Gbk(u8"签名").c_str());
     app::WriteInt(app::kStartWindow, app::kFontColourPicker, app::kPickerColour, 0x000000FF);
     app::WriteInt(app::kStartWindow, app::kBackgroundColourPicker, app::kPickerColour, 0x00FFFFFF);
+    COLORREF barColour = CLR_INVALID;
+    onResult_ = [&] {
+        // The bar was turned yellow through the progress bar's own message.
+        const app::UnitRef bar{app::kStartWindow, app::kProgressBar, app::kProgressBarType};
+        auto hwnd = static_cast<HWND>(app::CoreInt(core::kGetWindowHandle, {bar.Arg()}));
+        barColour = static_cast<COLORREF>(SendMessageA(hwnd, PBM_SETBARCOLOR, 0, 0x0000FFFF));
+    };
     Press(7);
 
     std::vector<inettest::ReceivedRequest> requests = server_->Requests();
@@ -129,8 +137,10 @@ TEST_F(RequestFlowTest, APressPostsTheFormAndShowsThePictureAtItsSize) {
     EXPECT_EQ(seen_.height, 120);
     EXPECT_EQ(seen_.buttonLeft, 300 - seen_.buttonWidth - 15);
     EXPECT_EQ(seen_.buttonTop, 3);
-    // The gallery was enabled again before the window opened.
+    // The gallery was enabled again before the window opened, the bar at its last step.
     EXPECT_EQ(seen_.galleryDisabled, 0);
+    EXPECT_EQ(seen_.progress, 410);
+    EXPECT_EQ(barColour, 0x0000FFFFu);
 
     const app::AppObject& state = app::AppObject::Instance();
     EXPECT_EQ(runtime::ByteSetView(state.CurrentPicture()), picture);
