@@ -89,6 +89,9 @@ TEST_F(ProgressBarTest, DirectionAndBarStyleRebuildOnlyWhenTheyChange) {
     ASSERT_TRUE(runtime::templates::ReadStoredUnitData(Saved(Type(), h), back));
     EXPECT_EQ(back.direction, 1);
     EXPECT_EQ(back.bar_style, 1);
+    HWND rebuilt = Create(Type(), Saved(Type(), h), host_, 10, 40, 200, 20);
+    EXPECT_NE(GetWindowLongA(rebuilt, GWL_STYLE) & PBS_VERTICAL, 0);
+    EXPECT_NE(GetWindowLongA(rebuilt, GWL_STYLE) & PBS_SMOOTH, 0);
     // The other writes never rebuild.
     EXPECT_EQ(Set(Type(), h, units::kPgBorder, 99), 0);
     EXPECT_EQ(Get(Type(), h, units::kPgBorder), 5u);

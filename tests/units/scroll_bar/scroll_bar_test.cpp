@@ -186,6 +186,27 @@ TEST_F(ScrollBarTest, WithoutFollowingTheThumbOnlyTheReleaseCounts) {
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 100u);
 }
 
+TEST_F(ScrollBarTest, DraggingTheThumbWithoutFollowingRaisesOnceOnRelease) {
+    VScrollBarData d;
+    d.follow_thumb = false;
+    HWND h = Make(d);
+    // The thumb sits just below the up arrow at the first position.
+    const int x = 208, y = 10 + 17 + 4;
+    SigTestMouseButton(x, y, 1, TRUE);
+    SigTestWaitIdle(1000);
+    for (int to = y + 10; to <= y + 100; to += 10) {
+        SigTestMouseMove(x, to);
+        SigTestWaitIdle(1000);
+    }
+    EXPECT_EQ(unittest::CountRaised(0), 0);
+    EXPECT_EQ(Get(Type(), h, units::kSbPosition), 1u);
+    SigTestMouseButton(x, y + 100, 1, FALSE);
+    SigTestWaitIdle(1000);
+    EXPECT_EQ(unittest::CountRaised(0), 1);
+    EXPECT_GT(Get(Type(), h, units::kSbPosition), 30u);
+    EXPECT_EQ(Shown(h), static_cast<int>(Get(Type(), h, units::kSbPosition)));
+}
+
 TEST_F(ScrollBarTest, ANotificationForAnotherWindowIsNotTakenAsOwn) {
     HWND a = Make({});
     HWND b = Create(Type(), {}, container_, 240, 10, 17, 200);
