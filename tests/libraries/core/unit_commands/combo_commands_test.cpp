@@ -62,5 +62,28 @@ TEST_F(ComboCommandsTest, ComboOfAWindowThatIsNotLoaded) {
     EXPECT_FALSE(Loaded(kMainWindow));
 }
 
+// The real combo-box unit keeps its stored items in its native list, so the
+// commands see them and what they add.
+class RealComboTest : public ComboCommandsTest {
+protected:
+    void SetUp() override {
+        realCombo_ = true;
+        ComboCommandsTest::SetUp();
+    }
+};
+
+TEST_F(RealComboTest, CommandsWorkOnTheComboBoxUnitsList) {
+    ASSERT_TRUE(Load(kMainWindow));
+    ASSERT_EQ(Int(Command(core::kComboItemCount, {Combo()})), 3);
+    EXPECT_EQ(TextResult(Command(core::kComboGetItemText, {Combo(), runtime::MakeIntArg(2)})), Gbk(u8"大"));
+    EXPECT_EQ(Int(Command(core::kComboGetItemValue, {Combo(), runtime::MakeIntArg(1)})), 64);
+    const std::string more = Gbk(u8"特大");
+    EXPECT_EQ(Int(Command(core::kComboAddItem, {Combo(), Text(more), runtime::MakeIntArg(256)})), 3);
+    EXPECT_EQ(Int(Command(core::kComboGetItemValue, {Combo(), runtime::MakeIntArg(3)})), 256);
+    EXPECT_EQ(Int(Command(core::kComboGetItemValue, {Combo(), runtime::MakeIntArg(4)})), -1);
+    Command(core::kComboClear, {Combo()});
+    EXPECT_EQ(Int(Command(core::kComboItemCount, {Combo()})), 0);
+}
+
 }  // namespace
 }  // namespace sigtest

@@ -15,6 +15,7 @@
 #include "runtime/windowing/window_runtime.h"
 #include "tests/runtime/support/runtime_fixture.h"
 #include "units/core_unit_types.h"
+#include "win/commdlg.h"
 #include "windows.h"
 
 namespace sigtest {
@@ -125,12 +126,14 @@ protected:
         Calls().clear();
         Dialog() = {};
         units::InstallCoreUnitTypes();
-        core::InstallCoreUnitType(14, {.name = "组合框", .englishName = "ComboBox", .flags = 0x40,
-                                       .propertyCount = 8, .properties = kStandInProperties,
-                                       .lookup = &CreateOnly<&CreateComboList>});
-        core::InstallCoreUnitType(31, {.name = "通用对话框", .englishName = "CommonDlg", .flags = 0x8040,
-                                       .propertyCount = 8, .properties = kStandInProperties,
-                                       .lookup = &CreateOnly<&CreateDialogStandIn>});
+        if (!realCombo_)
+            core::InstallCoreUnitType(14, {.name = "组合框", .englishName = "ComboBox", .flags = 0x40,
+                                           .propertyCount = 8, .properties = kStandInProperties,
+                                           .lookup = &CreateOnly<&CreateComboList>});
+        if (!realDialog_)
+            core::InstallCoreUnitType(31, {.name = "通用对话框", .englishName = "CommonDlg", .flags = 0x8040,
+                                           .propertyCount = 8, .properties = kStandInProperties,
+                                           .lookup = &CreateOnly<&CreateDialogStandIn>});
         runtime::windowing::InstallWindowing(runtime::Application::Instance());
         Start(&kTestHeader);
     }
@@ -141,6 +144,10 @@ protected:
         units::InstallCoreUnitTypes();
         RuntimeTest::TearDown();
     }
+
+    // The stand-in combo box (false) or the real unit type (true).
+    bool realCombo_ = false;
+    bool realDialog_ = false;
 
     static bool Load(uint32_t window) { return rt().LoadStartWindow(window), Loaded(window); }
     static bool Loaded(uint32_t window) { return runtime::NotifyRuntime(runtime::kNotifyFindUnit, window, 0) != 0; }

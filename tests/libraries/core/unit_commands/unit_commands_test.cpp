@@ -178,5 +178,26 @@ TEST_F(UnitCommandsTest, CommonDialogOpenAsksOnlyTheDialogUnit) {
     EXPECT_EQ(Dialog().opened, 2);
 }
 
+class RealDialogTest : public UnitCommandsTest {
+protected:
+    void SetUp() override {
+        realDialog_ = true;
+        UnitCommandsTest::SetUp();
+        SigTestClearDialogAnswers();
+    }
+    void TearDown() override {
+        SigTestClearDialogAnswers();
+        UnitCommandsTest::TearDown();
+    }
+};
+
+TEST_F(RealDialogTest, OpenGivesTheUsersAnswer) {
+    ASSERT_TRUE(Load(kMainWindow));
+    ASSERT_TRUE(SigTestAnswerFileDialog("/tmp/unit-commands-never-written.png", 1));
+    EXPECT_EQ(Command(core::kCommonDialogOpen, {Unit(kMainWindow, kDialog, kDialogType)}).value, 1u);
+    ASSERT_TRUE(SigTestAnswerCancel());
+    EXPECT_EQ(Command(core::kCommonDialogOpen, {Unit(kMainWindow, kDialog, kDialogType)}).value, 0u);
+}
+
 }  // namespace
 }  // namespace sigtest
