@@ -587,3 +587,26 @@ TEST_F(ComboBoxTest, ConvertUnitTextsPassesEveryText) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(ComboBoxTest, FocusEventsOfTheEditField) {
+    HWND h = Create(ComboBoxData{});
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 200, 50, 20, host_, 0, 0, nullptr);
+    SetFocus(other);
+    SigTestWaitIdle(2000);
+    g_seen.clear();
+    RECT rc;
+    GetWindowRect(h, &rc);
+    SigTestClick(rc.left + 20, rc.top + 8, 1);  // into the edit field
+    SigTestWaitIdle(2000);
+    std::vector<int32_t> events;
+    for (const Seen& s : g_seen) events.push_back(s.event);
+    EXPECT_EQ(events, std::vector<int32_t>{runtime::kEventGotFocus});
+    g_seen.clear();
+    SetFocus(other);
+    SigTestWaitIdle(2000);
+    events.clear();
+    for (const Seen& s : g_seen) events.push_back(s.event);
+    EXPECT_EQ(events, std::vector<int32_t>{runtime::kEventLostFocus});
+}
+}  // namespace
