@@ -142,7 +142,11 @@ void PictureBoxUnit::LoadPicture() {
         format_ = picture::DetectPictureFormat(data_.picture);
         if (format_ == picture::PictureFormat::Gif && animate_) {
             gif_ = std::make_unique<picture::GifPlayer>(back_);
-            if (!gif_->Load(data_.picture)) gif_.reset();  // not a GIF after all: nothing shown
+            if (!gif_->Load(data_.picture)) {
+                // A stream the player refuses shows nothing, not a still.
+                gif_.reset();
+                format_ = picture::PictureFormat::Unknown;
+            }
         }
         // A still picture is decoded when it is first needed, so that a
         // unit that is never shown never decodes (the gallery holds 410).
