@@ -44,6 +44,12 @@ protected:
     static void WriteContent(uint32_t unit, const char* text) {
         rt().WriteUnitProperty(kStartWindow, unit, kContent, 0, reinterpret_cast<uintptr_t>(text));
     }
+    // Through the runtime's own message processing, so the window's key
+    // handling sees the key first.
+    static void PressEnter() {
+        SigTestKeyPress(VK_RETURN);
+        runtime::NotifyRuntime(runtime::kNotifyProcessMessages, 0, 0);
+    }
     HWND box_ = 0, content_ = 0;
 };
 
@@ -139,14 +145,32 @@ TEST_F(EditBoxEventsTest, ARebuildKeepsTheTextAndTradesTheArrowsForLines) {
 }
 
 TEST_F(EditBoxEventsTest, EnterBreaksTheLineInTheMultiLineBox) {
+    // The load button, enabled and made the window's default button.
+    auto& button = RecordNamed(kStartWindow, Gbk(u8"按钮_加载"));
+    runtime::templates::ButtonData defaultButton;
+    defaultButton.type = 1;
+    button.unit_data = runtime::templates::WriteStoredUnitData(defaultButton);
+    button.flags &= ~runtime::templates::kUnitDisabled;
+    button.events = {EventHandler{0, 0, Extra(3)}};
     Load(EditBoxData{});
     ASSERT_TRUE(IsWindow(content_));
     WriteContent(kContentBox, "ab");
     SetFocus(content_);
     SendMessageA(content_, EM_SETSEL, 1, 1);
-    SigTestKeyPress(VK_RETURN);
-    SigTestWaitIdle(500);
+    PressEnter();
     EXPECT_EQ(Content(kContentBox), "a\r\nb");
+    EXPECT_TRUE(Calls(3).empty());
+    // In the one-line box Enter is the window's: the default button is pressed.
+    SetFocus(box_);
+    PressEnter();
+    EXPECT_EQ(Calls(3).size(), 1u);
+    // A read-only multi-line box leaves Enter to the window too.
+    rt().WriteUnitProperty(kStartWindow, kContentBox, 8 + units::kEbInputMode, 0, 1);
+    SetFocus(content_);
+    PressEnter();
+    EXPECT_EQ(Calls(3).size(), 2u);
+    EXPECT_EQ(Content(kContentBox), "a\r\nb");
+    rt().WriteUnitProperty(kStartWindow, kContentBox, 8 + units::kEbInputMode, 0, 0);
     // The stored text of the content box goes back and forth unchanged.
     const char* text = "\xB5\xDA\xD2\xBB\xD0\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0\r\n";
     WriteContent(kContentBox, text);
