@@ -57,7 +57,7 @@ private:
     runtime::ArgRecord list_;
 };
 
-// The unit's name unless it is one of the excluded names.
+// True when the name equals one of the "|"-separated excluded names.
 bool IsExcluded(std::string_view name, const char* excluded) {
     std::string_view rest = runtime::TextView(excluded);
     while (!rest.empty()) {

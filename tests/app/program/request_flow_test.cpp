@@ -199,9 +199,15 @@ TEST_F(RequestFlowTest, AServiceThatIsDownOpensNoWindowAndFreesTheGallery) {
 TEST_F(RequestFlowTest, APageWithoutTheMarkersOpensNoWindow) {
     // The attributes in another order do not count as the picture tag.
     Serve("<img id=\"SaveImg\" class=\"img-responsive center-block\" src=\"./img/sig.bmp\" >", Bmp(10, 10));
+    // No size chosen and the transparent colour: sizes=-1, colour by its low three bytes.
+    app::WriteText(app::kStartWindow, app::kContentEditBox, app::kEditContent, "");
+    app::WriteInt(app::kStartWindow, app::kSizeComboBox, app::kComboSelection, -1);
+    app::WriteInt(app::kStartWindow, app::kFontColourPicker, app::kPickerColour, static_cast<int32_t>(0xFF000000));
+    app::WriteInt(app::kStartWindow, app::kBackgroundColourPicker, app::kPickerColour, 0x00123456);
     Press(5);
     EXPECT_EQ(seen_.calls, 0);
-    EXPECT_EQ(server_->RequestCount(), 1u);  // no download was tried
+    ASSERT_EQ(server_->RequestCount(), 1u);  // no download was tried
+    EXPECT_EQ(server_->Requests()[0].body, "text=&ziti=5&sizes=-1&fontcolor=%23000000&colors=%23563412&if_demo=show");
     EXPECT_EQ(Int(app::kGalleryGroupBox, app::kDisabled), 0);
 }
 
