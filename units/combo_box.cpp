@@ -1,5 +1,7 @@
 #include "units/combo_box.h"
 
+#include "units/label_texts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -535,32 +537,8 @@ LRESULT ComboBox::WindowProc(UINT message, WPARAM w, LPARAM l) {
 
 namespace {
 
-uint8_t* ConvertComboTexts(const uint8_t* data, uint32_t* length, ConvertTextCallback callback, uintptr_t context) {
-    if (!length || !callback) return nullptr;
-    ComboBoxData d;
-    if (!runtime::templates::ReadStoredUnitData(std::span<const uint8_t>(data, data ? *length : 0), d)) return nullptr;
-    auto convert = [&](std::string& text, uint32_t flags) {
-        if (const char* to = callback(text.c_str(), flags, context)) text = to;
-    };
-    convert(d.content, 0);
-    for (std::string& item : d.items) convert(item, 0);
-    convert(d.data_source, 0);
-    convert(d.data_column, 0);
-    if (d.font.size() == sizeof(LOGFONTA)) {
-        LOGFONTA lf;
-        std::memcpy(&lf, d.font.data(), sizeof lf);
-        std::string face(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
-        convert(face, 1);
-        std::memset(lf.lfFaceName, 0, LF_FACESIZE);
-        std::memcpy(lf.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
-        std::memcpy(d.font.data(), &lf, sizeof lf);
-    }
-    std::vector<uint8_t> bytes = runtime::templates::WriteStoredUnitData(d);
-    auto* block = reinterpret_cast<uint8_t*>(runtime::NotifyRuntime(runtime::kNotifyAllocMemory, bytes.size(), 0));
-    if (!block) return nullptr;
-    std::memcpy(block, bytes.data(), bytes.size());
-    *length = static_cast<uint32_t>(bytes.size());
-    return block;
+uint8_t* ConvertComboTexts(const uint8_t* data, uint32_t* length, TextConvertCallback callback, uintptr_t context) {
+    return ConvertStoredTexts<ComboBoxData>(data, length, callback, context);
 }
 
 runtime::UnitOperation ComboBoxLookup(int32_t number) {

@@ -37,13 +37,6 @@ constexpr UINT kMsgComboSelectionConfirmed = WM_APP + 0x101;
 // answers them at their own numbers.
 constexpr UINT kReflectedMessageBase = 0x2000;
 
-// ConvertUnitTexts (operation 9): the callback gets each text (flag 1 for a
-// font's face name) and answers the converted text, valid until its next
-// call, or null to keep the text.
-using ConvertTextCallback = const char* (*)(const char* text, uint32_t flags, uintptr_t context);
-using ConvertUnitTextsOp = uint8_t* (*)(const uint8_t* data, uint32_t* length, ConvertTextCallback callback,
-                                        uintptr_t context);
-
 class ComboBox : public Unit {
 public:
     static constexpr bool kHasWantsKey = false;

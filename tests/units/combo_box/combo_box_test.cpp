@@ -15,6 +15,7 @@
 #include "runtime/notify.h"
 #include "runtime/template/stored_unit_data.h"
 #include "units/combo_box.h"
+#include "units/label_texts.h"
 #include "win/testhooks.h"
 
 namespace {
@@ -566,7 +567,7 @@ TEST_F(ComboBoxTest, ConvertUnitTextsPassesEveryText) {
     std::strcpy(lf.lfFaceName, "Sans");
     d.font.assign(reinterpret_cast<uint8_t*>(&lf), reinterpret_cast<uint8_t*>(&lf) + sizeof lf);
     auto bytes = runtime::templates::WriteStoredUnitData(d);
-    auto convert = reinterpret_cast<units::ConvertUnitTextsOp>(Op(runtime::kOpConvertUnitTexts));
+    auto convert = reinterpret_cast<units::ConvertStoredTextsOp>(Op(runtime::kOpConvertUnitTexts));
     std::string scratch;
     uint32_t length = static_cast<uint32_t>(bytes.size());
     uint8_t* block = convert(bytes.data(), &length, &Shout, reinterpret_cast<uintptr_t>(&scratch));
