@@ -241,6 +241,17 @@ TEST_F(EditBoxTest, HostileStoredDataNeverCrashesCreation) {
     }
 }
 
+TEST_F(EditBoxTest, ARefusedWindowFailsCreation) {
+    EditBoxData d;
+    d.updown = 1;
+    std::vector<uint8_t> bytes = Bytes(d);
+    auto create = reinterpret_cast<runtime::CreateUnitOp>(Type().lookup(runtime::kOpCreateUnit));
+    // A child window needs a parent; without one there is no field and no arrows.
+    EXPECT_EQ(create(bytes.data(), static_cast<uint32_t>(bytes.size()), 0, 0, 100, 0, 10, 10, 120, 40, 1, 1, 0, 0), 0u);
+    EXPECT_EQ(create(bytes.data(), static_cast<uint32_t>(bytes.size()), 0, 0xDEAD, 100, 0, 10, 10, 120, 40, 1, 1, 0, 0),
+              0u);
+}
+
 TEST_F(EditBoxTest, SavedDataReadsBackIntoTheSameSettingsAndLiveText) {
     EditBoxData d;
     d.multi_line = true;
