@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "units/edit_box_modes.h"
+#include "units/label_texts.h"
 #include "win/commctrl.h"
 
 namespace units {
@@ -592,35 +593,9 @@ int32_t EditBoxUnit::WantsKey(uint32_t key) {
 
 namespace {
 
-uint8_t* ConvertTexts(const uint8_t* data, uint32_t* length, ConvertTextCallback callback, uintptr_t context) {
-    if (!length || !callback) return nullptr;
-    EditBoxData d;
-    if (!runtime::templates::ReadStoredUnitData({data, data ? *length : 0}, d)) return nullptr;
-    auto pass = [&](std::string& s, uint32_t flag) {
-        if (const char* t = callback(s.c_str(), flag, context)) s = t;
-    };
-    pass(d.content, 0);
-    if (d.font.size() == sizeof(LOGFONTA)) {
-        LOGFONTA lf;
-        std::memcpy(&lf, d.font.data(), sizeof lf);
-        std::string face(lf.lfFaceName, strnlen(lf.lfFaceName, sizeof lf.lfFaceName));
-        pass(face, 1);
-        std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
-        std::memcpy(lf.lfFaceName, face.data(), std::min(face.size(), sizeof lf.lfFaceName - 1));
-        std::memcpy(d.font.data(), &lf, sizeof lf);
-    }
-    pass(d.data_source, 0);
-    pass(d.data_column, 0);
-    std::vector<uint8_t> bytes = runtime::templates::WriteStoredUnitData(d);
-    auto* block = reinterpret_cast<uint8_t*>(runtime::NotifyRuntime(runtime::kNotifyAllocMemory, bytes.size(), 0));
-    if (!block) return nullptr;
-    std::memcpy(block, bytes.data(), bytes.size());
-    *length = static_cast<uint32_t>(bytes.size());
-    return block;
-}
-
 runtime::UnitOperation LookupEditBox(int32_t number) {
-    if (number == runtime::kOpConvertUnitTexts) return reinterpret_cast<runtime::UnitOperation>(&ConvertTexts);
+    if (number == runtime::kOpConvertUnitTexts)
+        return reinterpret_cast<runtime::UnitOperation>(&ConvertStoredTexts<EditBoxData>);
     return UnitOperations<EditBoxUnit>::Lookup(number);
 }
 

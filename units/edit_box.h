@@ -85,12 +85,4 @@ private:
 
 runtime::UnitType EditBoxUnitType();
 
-// Operation 9: every text of stored edit-box data passed through the
-// callback (the font's face name with flag 1). The callback answers the new
-// text, valid until its next call, or null to keep the text. The answer is a
-// heap block (NotifyRuntime 2024) with its length in *length, or null.
-using ConvertTextCallback = const char* (*)(const char* text, uint32_t flag, uintptr_t context);
-using ConvertUnitTextsOp = uint8_t* (*)(const uint8_t* data, uint32_t* length, ConvertTextCallback callback,
-                                        uintptr_t context);
-
 }  // namespace units

@@ -13,6 +13,7 @@
 #include "runtime/application.h"
 #include "runtime/template/stored_unit_data.h"
 #include "units/edit_box.h"
+#include "units/label_texts.h"
 #include "win/commctrl.h"
 #include "win/testhooks.h"
 
@@ -471,14 +472,14 @@ TEST_F(EditBoxTest, ConvertUnitTextsPassesEveryText) {
         answer = std::string(text) + "!";
         return context == 7 ? answer.c_str() : nullptr;
     };
-    auto convert = reinterpret_cast<units::ConvertUnitTextsOp>(Type().lookup(runtime::kOpConvertUnitTexts));
+    auto convert = reinterpret_cast<units::ConvertStoredTextsOp>(Type().lookup(runtime::kOpConvertUnitTexts));
     uint32_t length = static_cast<uint32_t>(bytes.size());
     uint8_t* block = convert(bytes.data(), &length, callback, 7);
     ASSERT_NE(block, nullptr);
     EditBoxData back;
     ASSERT_TRUE(runtime::templates::ReadStoredUnitData({block, length}, back));
     runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
-    EXPECT_EQ(seen, (std::vector<std::string>{"abc", "Face/face", "", "col"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"Face/face", "abc", "", "col"}));
     EXPECT_EQ(back.content, "abc!");
     EXPECT_EQ(back.data_column, "col!");
     LOGFONTA face{};
