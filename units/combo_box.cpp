@@ -150,8 +150,8 @@ void ComboBox::ApplyEditSelection(int32_t start, int32_t length) {
     SendMessageA(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(a, b));
 }
 
-void ComboBox::SetEditText(const std::string& text) {
-    settingText_ = true;
+void ComboBox::SetEditText(const std::string& text, bool quiet) {
+    settingText_ = quiet;
     SetWindowTextA(hwnd_, text.c_str());
     settingText_ = false;
 }
@@ -225,7 +225,7 @@ bool ComboBox::CreateNative(const CreateArgs& args) {
     SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(sel), 0);
 
     if (data_.type != 2) {
-        SetEditText(data_.content);
+        SetEditText(data_.content, true);  // filling the new control is no edit
         ApplyEditSelection(data_.selection_start, data_.selection_length);
     }
     return true;
@@ -295,7 +295,7 @@ int32_t ComboBox::SetProperty(int32_t index, const PropertyValue& v) {
         }
         case kCbContent:
             data_.content = TextOf(v);
-            if (HasEdit()) SetEditText(data_.content);
+            if (HasEdit()) SetEditText(data_.content, false);  // a write is a change, as typing is
             return 0;
         case kCbMaxLength:
             data_.max_length = Clamp(number, 0, kLimit);
@@ -334,7 +334,7 @@ int32_t ComboBox::SetProperty(int32_t index, const PropertyValue& v) {
             const std::string inserted = TextOf(v);
             text = text.substr(0, left) + inserted + text.substr(right);
             data_.content = text;
-            SetEditText(text);
+            SetEditText(text, false);
             const auto caret = static_cast<int32_t>(std::min<size_t>(left + inserted.size(), kLimit));
             SendMessageA(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
             return 0;

@@ -62,7 +62,8 @@ private:
     // Start and end of the edit field's selection; false without an edit field.
     bool EditSelection(int32_t* start, int32_t* end) const;
     void ApplyEditSelection(int32_t start, int32_t length);
-    void SetEditText(const std::string& text);
+    // quiet: the unit itself fills the field, which raises no change event.
+    void SetEditText(const std::string& text, bool quiet);
     void ApplyExtraRowHeight(int32_t extra);
     void ApplyFontBytes();
     void RemakeBrush();
@@ -78,7 +79,7 @@ private:
     HBRUSH brush_ = 0;
     HFONT font_ = 0;
     int32_t appliedExtra_ = 0;  // the part of the item height that is the extra row height
-    bool settingText_ = false;  // the runtime itself is changing the edit text
+    bool settingText_ = false;  // the unit itself is filling the edit field
     bool building_ = false;     // the unit itself is filling the native list
     bool nativeChanged_ = false;
     std::string contentScratch_, selectedScratch_;
