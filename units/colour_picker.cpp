@@ -101,8 +101,15 @@ void ColourPickerUnit::OpenPalette() {
     InvalidateRect(hwnd_, nullptr, FALSE);
     RECT wr;
     GetWindowRect(hwnd_, &wr);
-    palette_ = ColourPalette::Open(POINT{wr.left, wr.bottom}, wr.top, swatch_, hwnd_, transparentText_, moreText_);
-    if (!IsWindow(self)) return;
+    const HWND palette =
+        ColourPalette::Open(POINT{wr.left, wr.bottom}, wr.top, swatch_, hwnd_, transparentText_, moreText_);
+    // The palette takes the focus: a lost-focus handler may have destroyed
+    // the control meanwhile, and this object with it.
+    if (!IsWindow(self)) {
+        if (palette && IsWindow(palette)) DestroyWindow(palette);
+        return;
+    }
+    palette_ = palette;
     if (!palette_) {
         paletteOpen_ = false;
         InvalidateRect(hwnd_, nullptr, FALSE);
