@@ -85,5 +85,16 @@ TEST_F(RealComboTest, CommandsWorkOnTheComboBoxUnitsList) {
     EXPECT_EQ(Int(Command(core::kComboItemCount, {Combo()})), 0);
 }
 
+TEST_F(RealComboTest, SortedListTakesTheItemAtItsPlaceWithItsValue) {
+    ASSERT_TRUE(Load(kMainWindow));
+    const ArgRecord sorted = Unit(kMainWindow, kSortedCombo, kComboType);
+    EXPECT_EQ(Int(Command(core::kComboAddItem, {sorted, Text("c"), runtime::MakeIntArg(3)})), 1);
+    EXPECT_EQ(Int(Command(core::kComboAddItem, {sorted, Text("a"), runtime::MakeIntArg(1)})), 0);
+    for (int32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(TextResult(Command(core::kComboGetItemText, {sorted, runtime::MakeIntArg(i)})), std::string(1, 'a' + i));
+        EXPECT_EQ(Int(Command(core::kComboGetItemValue, {sorted, runtime::MakeIntArg(i)})), i + 1);
+    }
+}
+
 }  // namespace
 }  // namespace sigtest

@@ -24,7 +24,8 @@ constexpr uint32_t kMainWindow = 0x52010001;
 constexpr uint32_t kSecondWindow = 0x52020001;
 constexpr uint32_t kThirdWindow = 0x52030001;
 constexpr uint32_t kEditA = 0x16010010, kEditAB = 0x16010011, kButton = 0x16010012, kCombo = 0x16010013,
-                   kDialog = 0x16010014, kGroup = 0x16010015, kSample = 0x16010017;
+                   kDialog = 0x16010014, kGroup = 0x16010015, kSample = 0x16010017,
+                   kSortedCombo = 0x16010018;
 constexpr uint32_t kWindowType = 0x00010001, kEditType = 0x00010005, kPictureType = 0x00010006,
                    kButtonType = 0x0001000B, kComboType = 0x0001000E, kDialogType = 0x0001001F;
 

@@ -39,14 +39,14 @@ TEST_F(UnitListTest, NameFilterIsAPrefixUnlessItStartsWithAt) {
     EXPECT_EQ(Ids(Find({Text(exact)})), (std::vector<uint32_t>{kEditA}));
     EXPECT_EQ(Find({Text(partial)}).value, 0u);
     // No filter: every unit inside the window, in record order, never the window itself.
-    EXPECT_EQ(Ids(Find({})), (std::vector<uint32_t>{kEditA, kEditAB, kButton, kCombo, kDialog, kSample, kGroup}));
+    EXPECT_EQ(Ids(Find({})), (std::vector<uint32_t>{kEditA, kEditAB, kButton, kCombo, kSortedCombo, kDialog, kSample, kGroup}));
 }
 
 TEST_F(UnitListTest, TypeNameAndTagBounds) {
     ASSERT_TRUE(Load(kMainWindow));
     const std::string combo = Gbk(u8"组合框"), edit = Gbk(u8"编辑框");
     const ArgRecord list = Find({Omitted(), Text(combo)});
-    ASSERT_EQ(Command(core::kUnitListCount, {list}).value, 1u);
+    ASSERT_EQ(Command(core::kUnitListCount, {list}).value, 2u);
     const ArgRecord item = Command(core::kUnitListItem, {list, runtime::MakeIntArg(0)});
     EXPECT_EQ(item.type, kComboType);
     EXPECT_EQ(static_cast<uint32_t>(item.value >> 32), kCombo);
@@ -85,7 +85,7 @@ TEST_F(UnitListTest, UnknownOrFreedHandlesReadAsEmptyLists) {
     ASSERT_NE(list.value, 0u);
     EXPECT_EQ(core::LiveUnitListCount(), before + 1);
     ExpectEmptyEntry(list, -1);
-    ExpectEmptyEntry(list, 7);
+    ExpectEmptyEntry(list, 8);  // one past the eight units
     Command(core::kFreeUnitList, {list});
     EXPECT_EQ(core::LiveUnitListCount(), before);
     EXPECT_EQ(Command(core::kUnitListCount, {list}).value, 0u);
