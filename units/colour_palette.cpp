@@ -296,7 +296,9 @@ LRESULT ColourPalette::Handle(UINT message, WPARAM w, LPARAM l) {
             // The release point decides, even when no move reached us first.
             if (inside) {
                 const int item = layout_.ItemAt(p);
+                const HWND self = hwnd_;
                 if (item != kItemNone) ChangeHot(item);
+                if (FromWindow(self) != this) return 0;  // gone while the control was told
             }
             End(inside);
             return 0;
