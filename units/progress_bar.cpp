@@ -40,7 +40,8 @@ void ProgressBarUnit::ApplyRange() {
 }
 
 void ProgressBarUnit::ShowPosition() {
-    const int32_t lo = std::min(data_.minimum, data_.maximum), hi = std::max(data_.minimum, data_.maximum);
+    const int32_t a = std::clamp(data_.minimum, 0, kRangeLimit), b = std::clamp(data_.maximum, 0, kRangeLimit);
+    const int32_t lo = std::min(a, b), hi = std::max(a, b);
     SendMessageA(hwnd_, PBM_SETPOS, std::clamp(data_.position, lo, hi), 0);
 }
 

@@ -36,15 +36,23 @@ bool ScrollBarUnit::ReadData(std::span<const uint8_t> data) {
 
 std::vector<uint8_t> ScrollBarUnit::SaveData() const { return runtime::templates::WriteStoredUnitData(data_); }
 
+// The range the control shows. Written values are already inside 0-32767;
+// stored records are brought inside too, so the control never works with
+// ends whose difference overflows.
+std::pair<int32_t, int32_t> ScrollBarUnit::ShownRange() const {
+    const int32_t a = std::clamp(data_.minimum, 0, kRangeLimit), b = std::clamp(data_.maximum, 0, kRangeLimit);
+    return {std::min(a, b), std::max(a, b)};
+}
+
 void ScrollBarUnit::ApplyRange() {
-    SendMessageA(hwnd_, SBM_SETRANGEREDRAW, std::min(data_.minimum, data_.maximum),
-                 std::max(data_.minimum, data_.maximum));
+    const auto [lo, hi] = ShownRange();
+    SendMessageA(hwnd_, SBM_SETRANGEREDRAW, lo, hi);
 }
 
 void ScrollBarUnit::ShowPosition() {
     // Moving the thumb must not enable a scroll bar that was disabled.
     const bool disabled = !IsWindowEnabled(hwnd_);
-    const int32_t lo = std::min(data_.minimum, data_.maximum), hi = std::max(data_.minimum, data_.maximum);
+    const auto [lo, hi] = ShownRange();
     SendMessageA(hwnd_, SBM_SETPOS, std::clamp(data_.position, lo, hi), TRUE);
     if (disabled && IsWindowEnabled(hwnd_)) EnableWindow(hwnd_, FALSE);
 }

@@ -3,6 +3,8 @@
 // scrolling changes the position.
 #pragma once
 
+#include <utility>
+
 #include "runtime/program_data.h"
 #include "runtime/template/stored_unit_data.h"
 #include "units/unit_base.h"
@@ -36,6 +38,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override;
 
 private:
+    std::pair<int32_t, int32_t> ShownRange() const;
     void ApplyRange();
     void ShowPosition();
     // One reflected scroll notification; true when the position changed.

@@ -70,8 +70,10 @@ TEST_F(ScrollBarTest, StoredDataDefaultsTheToolsOwnRecordAndRefusals) {
                                       0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
     HWND o = Create(Type(), odd, container_, 0, 0, 17, 100);
     ASSERT_NE(o, 0u);
+    EXPECT_EQ(Range(o), std::make_pair(0, 32767));
     Tell(o, SB_LINEDOWN);
     Tell(o, SB_PAGEUP);
+    EXPECT_LE(Get(Type(), o, units::kSbPosition), 32767u);
     EXPECT_EQ(Create(Type(), odd, 0, 0, 0, 17, 100), 0u);  // no parent
 }
 
