@@ -107,6 +107,7 @@ TEST_F(PickerTest, SavedDataReadsBackTheCurrentValues) {
     ASSERT_NE(block, nullptr);
     ASSERT_EQ(length, 12u);
     EXPECT_EQ(std::vector<uint8_t>(block, block + length), Words({1, 0x00ABCDEF, 1}));
+    runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
 }
 
 TEST_F(PickerTest, PropertyWritesStoreAndNeverRebuild) {
