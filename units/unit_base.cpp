@@ -77,8 +77,11 @@ LRESULT UnitWindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         return r;
     }
     // Focus events come from each unit's own focus notifications.
-    if (message == WM_SETFOCUS) unit->Raise(runtime::kEventGotFocus);
-    else if (message == WM_KILLFOCUS) unit->Raise(runtime::kEventLostFocus);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+        unit->Raise(message == WM_SETFOCUS ? runtime::kEventGotFocus : runtime::kEventLostFocus);
+        // A handler may have destroyed the unit, and its window with it.
+        if (!IsWindow(hwnd) || reinterpret_cast<Unit*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)) != unit) return 0;
+    }
     return unit->WindowProc(message, w, l);
 }
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/application.h"
 #include "runtime/windowing/font_members.h"
+#include "units/placeholder_unit.h"
 #include "units/unit_base.h"
 
 namespace {
@@ -85,3 +87,37 @@ TEST(UnitBase, FontPartsWrittenByTheRuntime) {
 }
 
 }  // namespace
+
+namespace {
+
+HWND g_destroyOnFocus = 0;
+int g_focusEvents = 0;
+
+intptr_t DestroyingHandler(int32_t message, uintptr_t first, uintptr_t) {
+    if (message != runtime::kNotifyRaiseEvent || !first) return 0;
+    auto* r = reinterpret_cast<runtime::EventRecord*>(first);
+    if (r->event != runtime::kEventGotFocus) return 0;
+    ++g_focusEvents;
+    if (g_destroyOnFocus) DestroyWindow(g_destroyOnFocus);
+    return 1;
+}
+
+}  // namespace
+
+TEST(UnitBase, AFocusHandlerMayDestroyItsUnit) {
+    runtime::Application::Instance().Reset();
+    runtime::Application::Instance().Windows().notify = &DestroyingHandler;
+    Canvas c;
+    ShowWindow(c.h, SW_SHOW);
+    const runtime::UnitType type = units::PlaceholderUnitType("t", "T", 0x80000040, 8);
+    auto create = reinterpret_cast<runtime::CreateUnitOp>(type.lookup(runtime::kOpCreateUnit));
+    HWND unit = create(nullptr, 0, WS_VISIBLE | WS_TABSTOP, c.h, 7, 0, 2, 2, 20, 20, 0x52000001, 0x16000001, 0, 0);
+    ASSERT_NE(unit, 0u);
+    g_destroyOnFocus = unit;
+    g_focusEvents = 0;
+    SetFocus(unit);  // the got-focus handler destroys the unit before the unit sees the message
+    EXPECT_EQ(g_focusEvents, 1);
+    EXPECT_FALSE(IsWindow(unit));
+    g_destroyOnFocus = 0;
+    runtime::Application::Instance().Reset();
+}
