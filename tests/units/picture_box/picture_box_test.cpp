@@ -347,6 +347,25 @@ TEST_F(PictureBoxTest, AnimatedGifPlaysAndStopsWithTheSwitch) {
     EXPECT_FALSE(IsWindow(h));
 }
 
+TEST_F(PictureBoxTest, SwitchingAnimationOnDoesNotBlankTheAnimationsArea) {
+    PictureBoxData d;
+    d.background_colour = kBlue;
+    d.play_animation = false;
+    d.picture = TwoFrameGif();
+    HWND h = Make(d, 0, 0, 30, 30);
+    EXPECT_EQ(unittest::Capture(host_).At(2, 2), kRed);  // the first image, still
+    // The new player's canvas is empty until its thread draws; the first
+    // paint leaves the animation's 16 x 12 area alone and fills the rest.
+    Set(Type(), h, units::kPbPlayAnimation, 1);
+    unittest::Capture c(host_);
+    const uint32_t px = c.At(2, 2);
+    EXPECT_TRUE(px == kRed || px == kGreen) << std::hex << px;
+    EXPECT_EQ(c.At(20, 20), kBlue);
+    // Later paints draw the whole canvas again.
+    ASSERT_NE(UnitOf(h)->Animation(), nullptr);
+    EXPECT_EQ(UnitOf(h)->Animation()->state(), picture::GifPlayer::State::Running);
+}
+
 TEST_F(PictureBoxTest, SingleImageGifAndDesignModeNeverStartAThread) {
     picture::testing::GifFrameSpec f;
     f.width = 4;
