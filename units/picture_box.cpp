@@ -172,6 +172,9 @@ bool PictureBoxUnit::PictureSize(int32_t* width, int32_t* height) {
     if (gif_) {
         *width = gif_->width();
         *height = gif_->height();
+    } else if (rendered_.bitmap || rendered_.icon) {
+        *width = rendered_.width;
+        *height = rendered_.height;
     } else if (EnsureDecoded()) {
         *width = decoded_->width;
         *height = decoded_->height;
@@ -227,7 +230,9 @@ void PictureBoxUnit::Paint() {
                 renderTried_ = true;
                 ++renderCount_;
                 // PNG transparency is blended against the colour in effect.
-                picture::RenderPicture(dc, decoded_.get(), &rendered_, back_);
+                // Once rendered, the decoded pixels are not needed again
+                // unless the colour changes: the gallery keeps 410 of these.
+                if (picture::RenderPicture(dc, decoded_.get(), &rendered_, back_)) decoded_.reset();
             }
             picture::RenderedPicture now = rendered_;
             now.dc = dc;
@@ -251,6 +256,7 @@ int32_t PictureBoxUnit::SetProperty(int32_t index, const PropertyValue& v) {
             // player composes on a canvas of the old colour: both are made again.
             picture::ReleaseRenderedPicture(&rendered_);
             renderTried_ = false;
+            if (!decoded_) decodeTried_ = false;
             if (gif_) LoadPicture();
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;

@@ -73,7 +73,8 @@ private:
     picture::PictureFormat format_ = picture::PictureFormat::Unknown;
     picture::PicturePtr decoded_;
     bool decodeTried_ = false;
-    // The device bitmap made on the first paint and drawn by every later one.
+    // The device bitmap made on the first paint and drawn by every later
+    // one; the decoded picture is let go once it exists.
     picture::RenderedPicture rendered_;
     bool renderTried_ = false;
     std::unique_ptr<picture::GifPlayer> gif_;
