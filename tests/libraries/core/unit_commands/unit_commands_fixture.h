@@ -1,7 +1,9 @@
 // A started runtime on the small test program of templates/, with the real
 // unit types except two stand-ins: a combo box that is a bare native combo
 // list and a common dialog that answers the open request with a set answer.
-// Both keep these tests about the commands, not about those units.
+// Both keep these tests about the commands, not about those units; they carry
+// the real types' names (no non-ASCII literal in a header: clang builds
+// rewrite only the sources' literals to GBK).
 #pragma once
 
 #include <cstdlib>
@@ -14,6 +16,8 @@
 #include "runtime/windowing/unit_protocol.h"
 #include "runtime/windowing/window_runtime.h"
 #include "tests/runtime/support/runtime_fixture.h"
+#include "units/combo_box.h"
+#include "units/common_dialog.h"
 #include "units/core_unit_types.h"
 #include "win/commdlg.h"
 #include "windows.h"
@@ -128,11 +132,11 @@ protected:
         Dialog() = {};
         units::InstallCoreUnitTypes();
         if (!realCombo_)
-            core::InstallCoreUnitType(14, {.name = "组合框", .englishName = "ComboBox", .flags = 0x40,
+            core::InstallCoreUnitType(14, {.name = units::ComboBoxUnitType().name, .englishName = "ComboBox", .flags = 0x40,
                                            .propertyCount = 8, .properties = kStandInProperties,
                                            .lookup = &CreateOnly<&CreateComboList>});
         if (!realDialog_)
-            core::InstallCoreUnitType(31, {.name = "通用对话框", .englishName = "CommonDlg", .flags = 0x8040,
+            core::InstallCoreUnitType(31, {.name = units::CommonDialogUnitType().name, .englishName = "CommonDlg", .flags = 0x8040,
                                            .propertyCount = 8, .properties = kStandInProperties,
                                            .lookup = &CreateOnly<&CreateDialogStandIn>});
         runtime::windowing::InstallWindowing(runtime::Application::Instance());
