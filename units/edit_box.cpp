@@ -262,6 +262,8 @@ void EditBoxUnit::DestroyUpDown() {
     HWND h = updown_;
     updown_ = 0;
     if (!h || !IsWindow(h)) return;
+    // The control's own procedure sees its destruction and frees its state.
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(updownPrevious_));
     SetWindowLongPtrA(h, GWLP_USERDATA, 0);
     DestroyWindow(h);
 }
@@ -294,7 +296,12 @@ void EditBoxUnit::UpDownPressed(int32_t arrow) {
 LRESULT CALLBACK EditBoxUnit::UpDownProc(HWND h, UINT message, WPARAM w, LPARAM l) {
     auto* unit = reinterpret_cast<EditBoxUnit*>(GetWindowLongPtrA(h, GWLP_USERDATA));
     WNDPROC previous = unit ? unit->updownPrevious_ : nullptr;
-    if (!unit || !previous) return DefWindowProcA(h, message, w, l);
+    if (!unit || !previous) {
+        // Cut loose from its field: the class's own procedure carries on.
+        WNDCLASSA wc{};
+        GetClassInfoA(0, "msctls_updown32", &wc);
+        return wc.lpfnWndProc ? CallWindowProcA(wc.lpfnWndProc, h, message, w, l) : DefWindowProcA(h, message, w, l);
+    }
     // The arrows ask their parent before stepping; the parent is not this
     // unit, so the presses are taken here, as they arrive.
     int32_t arrow = 0;

@@ -38,8 +38,10 @@ protected:
         return out;
     }
     static std::string Content(uint32_t unit) {
-        auto* t = reinterpret_cast<const char*>(rt().ReadUnitProperty(kStartWindow, unit, kContent, 0));
-        return t ? t : "";
+        auto* t = reinterpret_cast<char*>(rt().ReadUnitProperty(kStartWindow, unit, kContent, 0));
+        std::string text = t ? t : "";
+        if (t) rt().FreeMemory(t);  // the reader owns the copy
+        return text;
     }
     static void WriteContent(uint32_t unit, const char* text) {
         rt().WriteUnitProperty(kStartWindow, unit, kContent, 0, reinterpret_cast<uintptr_t>(text));
