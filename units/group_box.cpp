@@ -47,33 +47,6 @@ runtime::UnitOperation LookupGroupBox(int32_t number) {
 
 }  // namespace
 
-bool ReflectToChild(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    HWND child = 0;
-    switch (message) {
-        case WM_COMMAND:
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC: child = static_cast<HWND>(static_cast<uint32_t>(l)); break;
-        // These name the sender by its control identifier.
-        case WM_DRAWITEM:
-        case WM_COMPAREITEM:
-        case WM_DELETEITEM: child = GetDlgItem(container, static_cast<int>(w)); break;
-        default: return false;
-    }
-    if (!child || child == container || GetParent(child) != container || !Unit::FromWindow(child)) return false;
-    const LRESULT r = SendMessageA(child, message, w, l);
-    const bool noAnswer = message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL;
-    if (r == 0 && !noAnswer) return false;
-    if (result) *result = r;
-    return true;
-}
-
 GroupBoxUnit::~GroupBoxUnit() {
     if (brush_) DeleteObject(brush_);
     if (font_) DeleteObject(font_);
@@ -206,13 +179,7 @@ LRESULT GroupBoxUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
             break;
         default: break;
     }
-    if (reflecting_ == 0) {
-        ++reflecting_;
-        LRESULT r = 0;
-        const bool handled = ReflectToChild(hwnd_, message, w, l, &r);
-        --reflecting_;
-        if (handled) return r;
-    }
+    if (LRESULT r = 0; ReflectToChild(message, w, l, &r)) return r;
     return Default(message, w, l);
 }
 

@@ -39,16 +39,8 @@ private:
     runtime::templates::GroupBoxData data_;
     HBRUSH brush_ = 0;
     HFONT font_ = 0;
-    int reflecting_ = 0;
 };
 
 runtime::UnitType GroupBoxUnitType();
-
-// A container's share of child notifications: colour questions, owner
-// drawing, scrolling and command notifications sent back to the child unit
-// that sent them, as the same message. True, with *result, when the child
-// answered; a child that leaves a message alone (answers 0) gets default
-// processing, except for scrolling and commands, which have no answer.
-bool ReflectToChild(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result);
 
 }  // namespace units

@@ -64,34 +64,6 @@ RECT PicturePlacementRect(int32_t placement, int32_t cw, int32_t ch, int32_t pw,
     return {x, y, x + w, y + h};
 }
 
-bool ReflectToChildUnit(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    HWND child = 0;
-    switch (message) {
-        case WM_COMMAND:  // a control's notification; menus and accelerators carry no sender
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC: child = static_cast<HWND>(static_cast<uint32_t>(l)); break;
-        // These name the sender by its control identifier.
-        case WM_DRAWITEM:
-        case WM_COMPAREITEM:
-        case WM_DELETEITEM: child = GetDlgItem(container, static_cast<int>(w)); break;
-        default: return false;
-    }
-    if (!child || child == container || GetParent(child) != container || !Unit::FromWindow(child)) return false;
-    LRESULT r = SendMessageA(child, message, w, l);
-    // A child that leaves the message alone answers 0: default processing.
-    const bool noAnswer = message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL;
-    if (r == 0 && !noAnswer) return false;
-    if (result) *result = r;
-    return true;
-}
-
 PictureBoxUnit::~PictureBoxUnit() {
     DropPicture();
     if (brush_) DeleteObject(brush_);
@@ -320,13 +292,7 @@ LRESULT PictureBoxUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
             DropPicture();
             break;
         default: {
-            LRESULT r = 0;
-            if (reflecting_ == 0) {
-                ++reflecting_;
-                const bool handled = ReflectToChildUnit(hwnd_, message, w, l, &r);
-                --reflecting_;
-                if (handled) return r;
-            }
+            if (LRESULT r = 0; ReflectToChild(message, w, l, &r)) return r;
             break;
         }
     }

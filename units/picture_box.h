@@ -28,10 +28,6 @@ enum PictureBoxProperty : int32_t {
 RECT PicturePlacementRect(int32_t placement, int32_t clientWidth, int32_t clientHeight, int32_t pictureWidth,
                           int32_t pictureHeight);
 
-// The notifications a container hands back to the child unit that sent them
-// (commands, scrolling, control colours, owner drawing), sent to that child as the
-// same message. True, with *result, when a child unit answered.
-bool ReflectToChildUnit(HWND container, UINT message, WPARAM w, LPARAM l, LRESULT* result);
 
 class PictureBoxUnit : public Unit {
 public:
@@ -84,7 +80,6 @@ private:
     COLORREF back_ = 0;
     HBRUSH brush_ = 0;
     uint32_t decodeCount_ = 0, renderCount_ = 0;
-    int reflecting_ = 0;
 };
 
 runtime::UnitType PictureBoxUnitType();

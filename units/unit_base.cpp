@@ -45,6 +45,37 @@ LRESULT Unit::Default(UINT message, WPARAM w, LPARAM l) {
 
 LRESULT Unit::WindowProc(UINT message, WPARAM w, LPARAM l) { return Default(message, w, l); }
 
+bool Unit::ReflectToChild(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    HWND child = 0;
+    switch (message) {
+        case WM_COMMAND:  // a control's notification; menus and accelerators carry no sender
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC: child = static_cast<HWND>(static_cast<uint32_t>(l)); break;
+        // These name the sender by its control identifier.
+        case WM_DRAWITEM:
+        case WM_COMPAREITEM:
+        case WM_DELETEITEM: child = GetDlgItem(hwnd_, static_cast<int>(w)); break;
+        default: return false;
+    }
+    if (reflecting_ || !child || child == hwnd_ || GetParent(child) != hwnd_ || !Unit::FromWindow(child)) return false;
+    ++reflecting_;
+    const HWND self = hwnd_;
+    const LRESULT r = SendMessageA(child, message, w, l);
+    // The child's handler may have destroyed this container.
+    if (IsWindow(self) && FromWindow(self) == this) --reflecting_;
+    const bool noAnswer = message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL;
+    if (r == 0 && !noAnswer) return false;
+    if (result) *result = r;
+    return true;
+}
+
 bool Unit::Raise(int32_t event, std::initializer_list<uint32_t> args, uint32_t* result) {
     runtime::EventRecord r;
     r.window = windowId_;
@@ -76,11 +107,23 @@ LRESULT UnitWindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         runtime::NotifyRuntime(runtime::kNotifyUnitDestroyed, window, id);
         return r;
     }
-    // Focus events come from each unit's own focus notifications.
+    // Focus events come from each unit's own focus notifications. Focus
+    // moving between a unit and its own inner windows that are no units (a
+    // combo box's edit field) neither leaves nor enters the unit.
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
-        unit->Raise(message == WM_SETFOCUS ? runtime::kEventGotFocus : runtime::kEventLostFocus);
-        // A handler may have destroyed the unit, and its window with it.
-        if (!IsWindow(hwnd) || reinterpret_cast<Unit*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)) != unit) return 0;
+        const HWND other = static_cast<HWND>(static_cast<uint32_t>(w));
+        if (other && IsChild(hwnd, other) && !Unit::FromWindow(other)) return unit->WindowProc(message, w, l);
+    }
+    // The events follow the unit's own handling, so a lost-focus handler sees
+    // the text an edit box has normalised on leaving.
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+        const LRESULT r = unit->WindowProc(message, w, l);
+        if (!IsWindow(hwnd) || Unit::FromWindow(hwnd) != unit) return r;  // destroyed meanwhile
+        if (message == WM_KILLFOCUS) unit->Raise(runtime::kEventLostFocus);
+        // A unit that hands the focus on to an inner window raises its own
+        // event for that window.
+        else if (GetFocus() == hwnd) unit->Raise(runtime::kEventGotFocus);
+        return r;
     }
     return unit->WindowProc(message, w, l);
 }

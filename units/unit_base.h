@@ -79,6 +79,13 @@ protected:
     LRESULT Default(UINT message, WPARAM w, LPARAM l);
 
     void KeepReferences(const CreateArgs& args);
+    // A container's share of child notifications: colour questions, owner
+    // drawing, scrolling and command notifications sent back, as the same
+    // message, to the child unit that sent them, so each unit colours, draws
+    // and scrolls itself. True, with *result, when the child answered; a
+    // child that leaves a message alone (answers 0) gets default processing,
+    // except for scrolling and commands, which have no answer.
+    bool ReflectToChild(UINT message, WPARAM w, LPARAM l, LRESULT* result);
     HWND hwnd_ = 0;
 
 private:
@@ -86,6 +93,7 @@ private:
     uint32_t windowId_ = 0, unitId_ = 0;
     bool designMode_ = false;
     WNDPROC previous_ = nullptr;  // a subclassed system control's own procedure
+    int reflecting_ = 0;          // a reflected message is not reflected again
 };
 
 LRESULT UnitWindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);

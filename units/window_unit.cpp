@@ -444,7 +444,9 @@ LRESULT WindowUnit::WindowProc(UINT message, WPARAM w, LPARAM l) {
             }
             break;
         case WM_SHOWWINDOW: Raise(w ? kWindowShown : kWindowHidden); break;
-        default: break;
+        default:
+            if (LRESULT r = 0; ReflectToChild(message, w, l, &r)) return r;
+            break;
     }
     return Default(message, w, l);
 }

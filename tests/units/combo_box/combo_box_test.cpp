@@ -618,5 +618,12 @@ TEST_F(ComboBoxTest, FocusEventsOfTheEditField) {
     events.clear();
     for (const Seen& s : g_seen) events.push_back(s.event);
     EXPECT_EQ(events, std::vector<int32_t>{runtime::kEventLostFocus});
+    // Focus given to the unit itself passes on to its field: entered once.
+    g_seen.clear();
+    SetFocus(h);
+    SigTestWaitIdle(2000);
+    events.clear();
+    for (const Seen& s : g_seen) events.push_back(s.event);
+    EXPECT_EQ(events, std::vector<int32_t>{runtime::kEventGotFocus});
 }
 }  // namespace

@@ -9,6 +9,7 @@
 #include "runtime/application.h"
 #include "runtime/template/stored_unit_data.h"
 #include "units/window_shapes.h"
+#include "units/scroll_bar.h"
 #include "units/window_unit.h"
 #include "win/testhooks.h"
 
@@ -292,3 +293,20 @@ TEST_F(WindowUnitTest, BackgroundPictureModesOnScreen) {
 }
 
 }  // namespace
+
+TEST_F(WindowUnitTest, ChildNotificationsGoBackToTheUnitThatSentThem) {
+    HWND window = Create(WindowData{});
+    ASSERT_NE(window, 0u);
+    const runtime::UnitType bar = units::ScrollBarUnitType();
+    auto create = reinterpret_cast<runtime::CreateUnitOp>(bar.lookup(runtime::kOpCreateUnit));
+    HWND child = create(nullptr, 0, WS_VISIBLE, window, 5, 0, 200, 10, 17, 100, 0x52000001, 0x16000005, 0, 0);
+    ASSERT_NE(child, 0u);
+    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(bar.lookup(runtime::kOpGetUnitProperty));
+    runtime::PropertyValue v{};
+    ASSERT_EQ(get(child, units::kSbPosition, &v), 1);
+    const uint64_t before = v.value;
+    // What the scroll bar control tells its parent when its down arrow is pressed.
+    SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), static_cast<LPARAM>(child));
+    ASSERT_EQ(get(child, units::kSbPosition, &v), 1);
+    EXPECT_EQ(v.value, before + 1) << "the window handed the scroll notification back to its scroll bar";
+}
