@@ -38,11 +38,15 @@ std::map<std::pair<HWND, int>, Values>& WindowBars() {
 
 bool Vertical(HWND h) { return GetWindowLongA(h, GWL_STYLE) & SBS_VERT; }
 
-int MaxPos(const Values& v) { return std::max(v.min, v.max - std::max(0, static_cast<int>(v.page) - 1)); }
+// In 64 bits: ranges may span the whole int range.
+int MaxPos(const Values& v) {
+    int64_t top = int64_t{v.max} - std::max<int64_t>(0, int64_t{v.page} - 1);
+    return static_cast<int>(std::max<int64_t>(v.min, top));
+}
 
 void Clamp(Values& v) {
     if (v.max < v.min) v.max = v.min;
-    UINT range = static_cast<UINT>(v.max - v.min) + 1;
+    uint64_t range = static_cast<uint64_t>(int64_t{v.max} - v.min) + 1;
     if (v.page > range) v.page = range;
     v.pos = std::clamp(v.pos, v.min, MaxPos(v));
 }
@@ -63,7 +67,7 @@ Geometry Measure(HWND h, const Values& v, int pos) {
     g.length = len;
     g.arrow = std::min(thick, len / 2);
     int track = len - 2 * g.arrow;
-    int span = v.max - v.min;
+    int64_t span = int64_t{v.max} - v.min;
     if (track < 8 || span <= 0) {
         g.thumb_start = g.arrow;
         g.thumb_len = 0;
@@ -73,7 +77,9 @@ Geometry Measure(HWND h, const Values& v, int pos) {
     tl = std::clamp(tl, std::min(8, track), track);
     int room = track - tl;
     int maxp = MaxPos(v);
-    int off = maxp > v.min ? static_cast<int>(static_cast<long long>(room) * (std::clamp(pos, v.min, maxp) - v.min) / (maxp - v.min)) : 0;
+    int off = maxp > v.min ? static_cast<int>(static_cast<long long>(room) *
+                                              (int64_t{std::clamp(pos, v.min, maxp)} - v.min) / (int64_t{maxp} - v.min))
+                           : 0;
     g.thumb_start = g.arrow + off;
     g.thumb_len = tl;
     return g;

@@ -1,5 +1,7 @@
 // Scroll bars (codes and positions sent to the parent, the values API,
 // auto-repeat) and progress bars (range, position, bar colour, segments).
+#include <climits>
+
 #include "tests/platform/controls/fixture.h"
 
 using namespace ctltest;
@@ -42,6 +44,13 @@ TEST_F(ScrollBar, ValuesAreKeptAndClamped) {
     EXPECT_EQ(GetScrollPos(parent, SB_CTL), 0);
     EXPECT_FALSE(GetScrollInfo(s, SB_CTL, nullptr));
     EXPECT_EQ(SetScrollInfo(s, 9, &si, TRUE), 0);
+    // The whole int range: no overflow in clamping or in placing the thumb.
+    SCROLLINFO wide{sizeof wide, SIF_RANGE | SIF_PAGE | SIF_POS, INT_MIN, INT_MAX, 0x80000000u, 0, 0};
+    SetScrollInfo(s, SB_CTL, &wide, TRUE);
+    EXPECT_EQ(GetScrollPos(s, SB_CTL), 0);
+    SetScrollPos(s, SB_CTL, INT_MAX, TRUE);
+    EXPECT_EQ(GetScrollPos(s, SB_CTL), 0);  // max - page + 1
+    UpdateWindow(s);
 }
 
 TEST_F(ScrollBar, ArrowsPagesThumbAndKeysSendScrollCodes) {
