@@ -201,3 +201,54 @@ TEST_F(RealDialogTest, OpenGivesTheUsersAnswer) {
 
 }  // namespace
 }  // namespace sigtest
+
+namespace sigtest {
+namespace {
+
+// Every unit and window command but the event-unit query, with no, too few,
+// omitted and wrong-kind arguments, loaded window or not: a well-formed
+// neutral result and nothing loaded, never a crash.
+TEST_F(UnitCommandsTest, BadArgumentsGiveNeutralResults) {
+    const core::CoreCommand slots[] = {
+        core::kGetWindowHandle, core::kLoadWindow,       core::kComboGetItemValue, core::kFindUnits,
+        core::kUnitListCount,   core::kUnitListItem,     core::kUnitName,          core::kFreeUnitList,
+        core::kComboClear,      core::kComboAddItem,     core::kCopyUnit,          core::kProcessEvents,
+        core::kCommonDialogOpen, core::kComboItemCount,  core::kComboGetItemText};
+    const std::vector<std::vector<ArgRecord>> sets = {
+        {},
+        {Omitted(), Omitted(), Omitted(), Omitted(), Omitted()},
+        {runtime::MakeIntArg(-1), runtime::MakeIntArg(0x52010001), runtime::MakeBoolArg(true)},
+        {runtime::MakePointerArg(nullptr, runtime::kTypeText), runtime::MakePointerArg(nullptr, runtime::kTypeBytes)},
+        {Unit(0x52099999, 0x16010010, kEditType), Unit(0, 0, kEditType), runtime::MakeIntArg(3)},
+        {Unit(kMainWindow, 0x16099999, kComboType), runtime::MakePointerArg(nullptr, kComboType)},
+    };
+    for (bool loaded : {false, true}) {
+        if (loaded) ASSERT_TRUE(Load(kMainWindow));
+        for (core::CoreCommand slot : slots)
+            for (const auto& set : sets) {
+                std::vector<ArgRecord> args = set;
+                ArgRecord r{};
+                core::kCoreCommands[slot](&r, static_cast<int32_t>(args.size()), args.empty() ? nullptr : args.data());
+                if (r.type == runtime::kTypeText) {
+                    EXPECT_EQ(r.value, 0u) << "slot " << slot;
+                } else if (slot == core::kUnitListItem) {
+                    EXPECT_EQ(r.value, 0u);
+                    EXPECT_EQ(r.type, 0x00010001u);
+                } else if (slot == core::kFindUnits && r.value != 0) {
+                    // Any unit of a loaded window names that window; a non-text filter is no filter.
+                    EXPECT_TRUE(loaded);
+                    EXPECT_EQ(r.type, runtime::kTypeInt);
+                    Command(core::kFreeUnitList, {r});
+                } else if (slot != core::kFreeUnitList && slot != core::kComboClear && slot != core::kProcessEvents) {
+                    EXPECT_TRUE(r.type == runtime::kTypeInt || r.type == runtime::kTypeBool) << "slot " << slot;
+                    EXPECT_TRUE(r.value == 0 || static_cast<int32_t>(r.value) == -1) << "slot " << slot;
+                }
+            }
+        EXPECT_FALSE(Loaded(kSecondWindow));
+        EXPECT_FALSE(Loaded(kThirdWindow));
+        EXPECT_EQ(Dialog().opened, 0);
+    }
+}
+
+}  // namespace
+}  // namespace sigtest
