@@ -13,6 +13,9 @@ void StartWindowDestroyed();
 void BackgroundColourChanged();
 void FontColourChanged();
 void GalleryScrolled();
+// The pickers take their colours from the colour edit boxes (part of the
+// created handler).
+void RestorePickerColours();
 void LoadDemoPictures();
 void StyleSamplePressed();
 void StyleSampleReleased();

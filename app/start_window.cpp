@@ -14,9 +14,16 @@ constexpr int32_t kStartWindowWidth = 975;
 
 const UnitRef kStartWindowRef{kStartWindow, kStartWindowUnit, kWindowType};
 
-int32_t ColourFromEditBox(uint32_t editBox) {
+// Letters black on white paper until the user picks colours. An empty box
+// (first run, no settings file) would otherwise read as 0 for both, and
+// every signature would come back black on black.
+constexpr int32_t kFirstRunFontColour = 0x000000;
+constexpr int32_t kFirstRunBackgroundColour = 0xFFFFFF;
+
+int32_t ColourFromEditBox(uint32_t editBox, int32_t whenEmpty) {
     Text text = ReadText(kStartWindow, editBox, kEditContent);
-    return CoreInt(core::kToInteger, {TextArg(text.get() ? text.get() : "")});
+    if (!text.get() || !*text.get()) return whenEmpty;
+    return CoreInt(core::kToInteger, {TextArg(text.get())});
 }
 
 void ColourToEditBox(uint32_t picker, uint32_t editBox) {
@@ -32,9 +39,14 @@ void StartWindowCreated() {
     Text comboPath;
     LoadComboBoxes(kStartWindowRef, comboPath);
     WriteInt(kStartWindow, kStartWindowUnit, kWidth, kStartWindowWidth);
-    WriteInt(kStartWindow, kFontColourPicker, kPickerColour, ColourFromEditBox(kFontColourEditBox));
-    WriteInt(kStartWindow, kBackgroundColourPicker, kPickerColour, ColourFromEditBox(kBackgroundColourEditBox));
+    RestorePickerColours();
     BuildStyleGallery();
+}
+
+void RestorePickerColours() {
+    WriteInt(kStartWindow, kFontColourPicker, kPickerColour, ColourFromEditBox(kFontColourEditBox, kFirstRunFontColour));
+    WriteInt(kStartWindow, kBackgroundColourPicker, kPickerColour,
+             ColourFromEditBox(kBackgroundColourEditBox, kFirstRunBackgroundColour));
 }
 
 void StartWindowDestroyed() {

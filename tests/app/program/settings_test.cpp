@@ -182,6 +182,23 @@ TEST_F(SettingsTest, ColourPickersWriteTheirColourAsSignedDecimal) {
     EXPECT_EQ(Str(app::kFontColourEditBox, app::kEditContent), "255");  // the other box is left alone
 }
 
+TEST_F(SettingsTest, PickersTakeTheStoredColoursAndBlackOnWhiteWhenNoneIsStored) {
+    SetContent(app::kFontColourEditBox, "");
+    SetContent(app::kBackgroundColourEditBox, "");
+    app::RestorePickerColours();
+    EXPECT_EQ(Int(app::kFontColourPicker, app::kPickerColour), 0x000000);
+    EXPECT_EQ(Int(app::kBackgroundColourPicker, app::kPickerColour), 0xFFFFFF);
+    // A stored black stays black; the transparent code comes back as stored.
+    SetContent(app::kFontColourEditBox, "255");
+    SetContent(app::kBackgroundColourEditBox, "0");
+    app::RestorePickerColours();
+    EXPECT_EQ(Int(app::kFontColourPicker, app::kPickerColour), 0x0000FF);
+    EXPECT_EQ(Int(app::kBackgroundColourPicker, app::kPickerColour), 0);
+    SetContent(app::kBackgroundColourEditBox, "-16777216");
+    app::RestorePickerColours();
+    EXPECT_EQ(static_cast<uint32_t>(Int(app::kBackgroundColourPicker, app::kPickerColour)), 0xFF000000u);
+}
+
 TEST_F(SettingsTest, TheGalleryFollowsTheScrollBar) {
     EXPECT_EQ(app::GalleryTop(0), 88);
     EXPECT_EQ(app::GalleryTop(3200), -3112);
