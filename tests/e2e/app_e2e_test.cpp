@@ -136,7 +136,7 @@ TEST_F(AppE2E, FirstRunCreatesTheDataFolderAndWritesBothSectionsOnClose) {
     // The program stays open a while so the test can look at the folder
     // before the settings are written.
     pid_t p = folder_->Start(Script(Opening() + std::vector<std::string>{"dump " + kStart + " " + folder_->Path("d.json"),
-                                                                         "sleep 1500"} +
+                                                                         "sleep 3000"} +
                                     Closing()),
                              front_->Base());
     ASSERT_GT(p, 0);
