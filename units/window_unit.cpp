@@ -106,7 +106,9 @@ bool WindowUnit::CreateNative(const CreateArgs& args) {
     // Always a pop-up: an overlapped window would be given a caption whatever
     // the border and title say.
     style |= WS_POPUP;
-    const char* cls = data_.class_name.empty() ? kDefaultClass : data_.class_name.c_str();
+    // A stored name that reads as empty text (nothing before its first NUL)
+    // names no class: the default one is used.
+    const char* cls = data_.class_name.c_str()[0] == '\0' ? kDefaultClass : data_.class_name.c_str();
     if (!RegisterUnitClass(cls)) runtime::NotifyRuntime(runtime::kNotifyFatalError, reinterpret_cast<uintptr_t>(cls), 0);
     CreateArgs placed = args;
     placed.left = left;

@@ -310,3 +310,13 @@ TEST_F(WindowUnitTest, ChildNotificationsGoBackToTheUnitThatSentThem) {
     ASSERT_EQ(get(child, units::kSbPosition, &v), 1);
     EXPECT_EQ(v.value, before + 1) << "the window handed the scroll notification back to its scroll bar";
 }
+
+TEST_F(WindowUnitTest, AClassNameThatReadsEmptyGivesTheDefaultClass) {
+    WindowData d;
+    d.class_name = std::string("\0abc", 4);
+    HWND h = Create(d);
+    ASSERT_NE(h, 0u);
+    char cls[64] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    EXPECT_STREQ(cls, "QXWindow");
+}
