@@ -32,17 +32,15 @@ struct Setup {
     }
 };
 
-// A window class name the system cannot register is a fatal runtime error
-// by design: the process ends with the report. Such data is left out so the
-// run goes on: a name over 255 bytes, and (kept as a reproducer in
-// reproducers/) a name whose first byte is NUL, which registers as an empty
-// name rather than falling back to the default class.
+// A window class name the system cannot register (over 255 bytes) is a
+// fatal runtime error by design: the process ends with the report. Such data
+// is left out so the run goes on. (A name whose first byte is NUL falls back
+// to the default class; reproducers/ keeps the input that once ended here.)
 bool EndsInTheFatalReport(uint32_t number, std::span<const uint8_t> stored) {
     if (number != 1) return false;
     runtime::templates::WindowData window;
     if (!runtime::templates::ReadStoredUnitData(stored, window) || window.class_name.empty()) return false;
-    const size_t used = strnlen(window.class_name.c_str(), window.class_name.size());
-    return used == 0 || used > 255;
+    return strnlen(window.class_name.c_str(), window.class_name.size()) > 255;
 }
 
 runtime::CreateUnitOp CreateOf(uint32_t number) {
