@@ -90,6 +90,8 @@ protected:
     void SetUp() override {
         if (!ToolBuilt()) GTEST_SKIP() << "needs the sigdesigner executable (" << SIGDESIGNER_BIN << ")";
         ASSERT_NE(front_, nullptr) << why_;
+        front_->ForgetAnswers();
+        front_->ClearLog();
         std::string why;
         folder_ = std::make_unique<ProgramFolder>(*samples_, &why);
         ASSERT_TRUE(why.empty()) << why;
@@ -135,7 +137,9 @@ TEST_F(AppE2E, FirstRunCreatesTheDataFolderAndWritesBothSectionsOnClose) {
     ASSERT_FALSE(IsDir(data));
     // The program stays open a while so the test can look at the folder
     // before the settings are written.
+    front_->ClearLog();
     pid_t p = folder_->Start(Script(Opening() + std::vector<std::string>{"dump " + kStart + " " + folder_->Path("d.json"),
+                                                                         "click " + kStart + " " + SamplePoint(9),
                                                                          "sleep 3000"} +
                                     Closing()),
                              front_->Base());
@@ -151,6 +155,12 @@ TEST_F(AppE2E, FirstRunCreatesTheDataFolderAndWritesBothSectionsOnClose) {
     RunResult r = folder_->Wait(p);
     ASSERT_FALSE(r.timed_out) << r.output;
     EXPECT_EQ(r.status, 0) << r.output;
+
+    // Until colours are chosen the letters are black on white paper: both
+    // empty colour boxes reading as black would give black on black.
+    auto posts = Posts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].body, FormBody("艺术签名", 9, 64, "000000", "FFFFFF"));
 
     auto ini = ReadIni(data + "/setsoft.ini");
     ASSERT_TRUE(ini.has_value()) << "no GBK settings file after closing";

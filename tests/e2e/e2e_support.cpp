@@ -207,6 +207,11 @@ void Front::AnswerStyle(int style, Answer a) {
     answers_[style] = a;
 }
 
+void Front::ForgetAnswers() {
+    std::lock_guard<std::mutex> lock(mu_);
+    answers_.clear();
+}
+
 std::vector<Front::Exchange> Front::Log() const {
     std::lock_guard<std::mutex> lock(mu_);
     return log_;

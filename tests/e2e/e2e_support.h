@@ -62,6 +62,7 @@ public:
     enum class Answer { Forward, NoMarkers, NotAPicture, MissingPicture };
     explicit Front(uint16_t service_port);
     void AnswerStyle(int style, Answer a);
+    void ForgetAnswers();  // every style back to a page without a picture
     std::string Base() const { return server_.Base() + "/"; }
 
     struct Exchange {
