@@ -4,8 +4,10 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/backend/backend.h"
 #include "platform/backend/sdl/x11_shape.h"
@@ -92,6 +94,16 @@ public:
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             *why = SDL_GetError();
+            return false;
+        }
+        // With no display server SDL falls back to drivers that show nothing;
+        // windows nobody can see or close would leave the program hanging.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+            !(asked && std::strcmp(asked, driver) == 0)) {
+            *why = std::string("no display server; only the ") + driver + " video driver is available";
+            SDL_Quit();
             return false;
         }
         wake_ = SDL_RegisterEvents(1);
