@@ -218,6 +218,26 @@ void Click(HWND h) {
     NotifyParent(h, BN_CLICKED);
 }
 
+// A group box changing its enabled state redraws its frame and title, not
+// the windows placed on it: only the part of it they leave uncovered is
+// invalidated, and its children are left alone.
+void InvalidateUncovered(HWND h) {
+    RECT rc;
+    GetClientRect(h, &rc);
+    HRGN area = CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        RECT cr;
+        GetWindowRect(c, &cr);
+        MapWindowPoints(0, h, reinterpret_cast<POINT*>(&cr), 2);
+        HRGN covered = CreateRectRgn(cr.left, cr.top, cr.right, cr.bottom);
+        CombineRgn(area, area, covered, RGN_DIFF);
+        DeleteObject(covered);
+    }
+    RedrawWindow(h, nullptr, area, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    DeleteObject(area);
+}
+
 LRESULT CALLBACK ButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     Button* b = StateOf<Button>(h);
     if (m == WM_NCCREATE) {
@@ -249,7 +269,10 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
             if (lp) InvalidateRect(h, nullptr, TRUE);
             return 0;
         case WM_GETFONT: return static_cast<LRESULT>(b->font);
-        case WM_ENABLE: InvalidateRect(h, nullptr, TRUE); return 0;
+        case WM_ENABLE:
+            if ((GetWindowLongA(h, GWL_STYLE) & 0xF) == BS_GROUPBOX) InvalidateUncovered(h);
+            else InvalidateRect(h, nullptr, TRUE);
+            return 0;
         case WM_SETFOCUS:
             b->focus = true;
             InvalidateRect(h, nullptr, TRUE);

@@ -185,23 +185,26 @@ bool NeedsPaint(const Wnd& w) {
 
 namespace {
 
-HWND FindIn(HWND h) {
-    auto w = Get(h);
-    if (!w || !(w->style & WS_VISIBLE) || (!w->parent && (w->style & WS_MINIMIZE))) return 0;
-    if (NeedsPaint(*w)) return h;
+// Walks the child pointers rather than looking each handle up: the search
+// runs once per WM_PAINT, and a repaint of many windows runs it many times.
+const Wnd* FindIn(const Wnd* w) {
+    if (!w || !(w->style & WS_VISIBLE) || (!w->parent && (w->style & WS_MINIMIZE))) return nullptr;
+    if (NeedsPaint(*w)) return w;
     // Children paint bottom first so upper siblings finish on top.
-    for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
-        if (HWND f = FindIn(*it)) return f;
-    return 0;
+    for (auto it = w->kid_ptrs.rbegin(); it != w->kid_ptrs.rend(); ++it)
+        if (const Wnd* f = FindIn(*it)) return f;
+    return nullptr;
 }
 
 }  // namespace
 
 HWND FindPaintWindow(HWND filter) {
-    if (filter) return FindIn(filter);
-    std::vector<HWND> tops = S().toplevels;
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-        if (HWND f = FindIn(*it)) return f;
+    if (filter) {
+        const Wnd* f = FindIn(Raw(filter));
+        return f ? f->hwnd : 0;
+    }
+    for (auto it = S().toplevels.rbegin(); it != S().toplevels.rend(); ++it)
+        if (const Wnd* f = FindIn(Raw(*it))) return f->hwnd;
     return 0;
 }
 

@@ -105,6 +105,26 @@ TEST_F(Button, GroupBoxDrawsFrameAndCaptionButIgnoresClicks) {
     EXPECT_EQ(Pixel(g, 9, 3), RGB(0, 255, 0));
 }
 
+TEST_F(Button, AGroupBoxEnabledOrDisabledLeavesTheWindowsOnItAlone) {
+    HWND g = Make("BUTTON", "Group", BS_GROUPBOX, 10, 10, 200, 120, 1);
+    HWND inside = CreateWindowExA(0, "BUTTON", "in", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 30, 60, 24, g, 0, 0, nullptr);
+    Pump();
+    RECT r;
+    EXPECT_FALSE(GetUpdateRect(inside, &r, FALSE));
+    EnableWindow(g, FALSE);
+    EXPECT_TRUE(GetUpdateRect(g, &r, FALSE)) << "the frame and title are redrawn";
+    EXPECT_FALSE(GetUpdateRect(inside, &r, FALSE)) << "the button on the group box is not";
+    // The part the button covers is not in the group box's update region either.
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(g, update, FALSE);
+    EXPECT_FALSE(PtInRegion(update, 50, 40));
+    EXPECT_TRUE(PtInRegion(update, 5, 5));
+    DeleteObject(update);
+    Pump();
+    EnableWindow(g, TRUE);
+    EXPECT_FALSE(GetUpdateRect(inside, &r, FALSE));
+}
+
 TEST_F(Button, ImagesAndDestroyedButtons) {
     HWND b = Make("BUTTON", "", BS_PUSHBUTTON | BS_BITMAP, 10, 10, 60, 40, 1);
     HDC screen = GetDC(0);
