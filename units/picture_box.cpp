@@ -175,6 +175,13 @@ void PictureBoxUnit::FitToPicture() {
 void PictureBoxUnit::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
+    // Nothing of the box shows (outside its container's visible part, as
+    // most of the gallery is): no picture is decoded for it until it does.
+    RECT visible;
+    if (GetClipBox(dc, &visible) == NULLREGION) {
+        EndPaint(hwnd_, &ps);
+        return;
+    }
     RECT client;
     GetClientRect(hwnd_, &client);
     const bool playing = gif_ && gif_->loaded();

@@ -300,6 +300,25 @@ TEST_F(PictureBoxTest, GalleryDecodesEachPictureOnceAndRepaintsFromTheRenderedBi
     }
 }
 
+TEST_F(PictureBoxTest, ABoxOutsideItsContainersVisiblePartDecodesNothingUntilItShows) {
+    HWND gallery = Create(Type(), {}, host_, 0, 0, 100, 100);
+    PictureBoxData d;
+    HWND below = Make(d, 0, 0, 16, 8);
+    ASSERT_NE(below, 0u);
+    SetParent(below, gallery);
+    MoveWindow(below, 10, 500, 16, 8, FALSE);  // under the container's bottom edge
+    SetPicture(below, SolidPng(16, 8, kBlue));
+    unittest::Capture first(host_);
+    ASSERT_TRUE(first.Ok());
+    EXPECT_EQ(UnitOf(below)->DecodeCount(), 0u);
+    // Brought into view (as scrolling moves the gallery), it is decoded and drawn.
+    MoveWindow(below, 10, 20, 16, 8, TRUE);
+    unittest::Capture second(host_);
+    ASSERT_TRUE(second.Ok());
+    EXPECT_EQ(UnitOf(below)->DecodeCount(), 1u);
+    EXPECT_EQ(second.At(14, 22), kBlue);
+}
+
 TEST_F(PictureBoxTest, AnimatedGifPlaysAndStopsWithTheSwitch) {
     PictureBoxData d;
     d.background_colour = kBlue;
