@@ -12,13 +12,11 @@
 // comes to about 0.1 ms a click, so the differences above are the tool's.
 // CPU time (the tool's, and this thread's for libcurl) is printed beside the
 // wall time: on a loaded machine wall time mostly measures the other
-// processes. Most of a click is the tool's own CPU: the press disables the
-// gallery and enables it again, and every visible sample is painted anew.
+// processes. Most of a click is the tool's own CPU (the request's steps, the
+// progress bar and the pressed sample's repaints), not waiting.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/measure.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -47,19 +46,6 @@ int g_turn = 0;
 // CPU seconds of the last measured run or difference of runs.
 double g_cpu = 0;
 
-double ChildrenCpu() {
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double ThreadCpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 enum class Kind { Window, PageOnly, Nowhere };
 
 std::string Script(int clicks, Kind kind) {
@@ -75,24 +61,24 @@ std::string Script(int clicks, Kind kind) {
 // window; PageOnly: against the front, each click ending at the page;
 // Nowhere: clicks that reach no control, the automation alone.
 double RunTool(int clicks, Kind kind = Kind::Window) {
-    double c = ChildrenCpu();
+    double c = benchsupport::ChildrenCpuSeconds();
     auto t = std::chrono::steady_clock::now();
     e2e::RunResult r = g_folder->Run(Script(clicks, kind), kind == Kind::Window ? g_service->Base() : g_front->Base(), "click");
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-    g_cpu = ChildrenCpu() - c;
+    g_cpu = benchsupport::ChildrenCpuSeconds() - c;
     if (r.status != 0 || !r.output.empty())
         std::fprintf(stderr, "sigdesigner ended with %d: %s\n", r.status, r.output.c_str());
     return s;
 }
 
 double Direct() {
-    double c = ThreadCpu();
+    double c = benchsupport::ThreadCpuSeconds();
     auto t = std::chrono::steady_clock::now();
     e2e::Fetched f;
     std::string why;
     if (!e2e::FetchDirect(g_service->port(), g_bodies[g_turn++ % 2], &f, &why)) std::fprintf(stderr, "%s\n", why.c_str());
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-    g_cpu = ThreadCpu() - c;
+    g_cpu = benchsupport::ThreadCpuSeconds() - c;
     return s;
 }
 
@@ -113,7 +99,7 @@ size_t Collect(char* p, size_t size, size_t n, void* out) {
 
 // The POST alone, to the front.
 double DirectPost() {
-    double cpu = ThreadCpu();
+    double cpu = benchsupport::ThreadCpuSeconds();
     auto t = std::chrono::steady_clock::now();
     std::string page;
     CURL* c = curl_easy_init();
@@ -124,7 +110,7 @@ double DirectPost() {
     curl_easy_perform(c);
     curl_easy_cleanup(c);
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-    g_cpu = ThreadCpu() - cpu;
+    g_cpu = benchsupport::ThreadCpuSeconds() - cpu;
     return s;
 }
 
@@ -136,11 +122,6 @@ void BM_CurlPostAndGet(benchmark::State& state) {
 }
 BENCHMARK(BM_ToolClickToResult)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CurlPostAndGet)->UseManualTime()->Iterations(50)->Unit(benchmark::kMillisecond);
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -188,11 +169,11 @@ int main(int argc, char** argv) {
             directCpu.push_back(g_cpu);
         }
     }
-    double a = Median(tool), b = Median(direct);
+    double a = benchsupport::Median(tool), b = benchsupport::Median(direct);
     std::printf("click to result window (and closed) / libcurl POST and GET (median of %d): %.2f ms / %.2f ms = ratio "
                 "%.2f (target <= 1.20 plus the result window's creation)\n",
                 kRounds, a * 1e3, b * 1e3, a / b);
-    double ac = Median(toolCpu), bc = Median(directCpu);
+    double ac = benchsupport::Median(toolCpu), bc = benchsupport::Median(directCpu);
     std::printf("the same in CPU time: %.2f ms / %.2f ms = ratio %.2f\n", ac * 1e3, bc * 1e3, ac / bc);
     // Where the time goes: a click whose page names no picture ends after the
     // POST and the scraping, with no download and no window; a click on no
@@ -208,13 +189,13 @@ int main(int argc, char** argv) {
             postCpu.push_back(g_cpu);
         }
     }
-    double c = Median(page), d = Median(post);
+    double c = benchsupport::Median(page), d = benchsupport::Median(post);
     std::printf("click ending at a page without a picture / libcurl POST (median of %d): %.2f ms / %.2f ms = ratio %.2f\n",
                 kRounds, c * 1e3, d * 1e3, c / d);
-    double cc = Median(pageCpu), dc = Median(postCpu);
+    double cc = benchsupport::Median(pageCpu), dc = benchsupport::Median(postCpu);
     std::printf("the same in CPU time: %.2f ms / %.2f ms = ratio %.2f\n", cc * 1e3, dc * 1e3, cc / dc);
-    std::printf("the automation alone (a click on no control): %.2f ms, CPU %.2f ms\n", Median(nowhere) * 1e3,
-                Median(nowhereCpu) * 1e3);
+    std::printf("the automation alone (a click on no control): %.2f ms, CPU %.2f ms\n", benchsupport::Median(nowhere) * 1e3,
+                benchsupport::Median(nowhereCpu) * 1e3);
     std::printf("so the download, measuring and the result window take about %.2f ms of a click\n", (a - c) * 1e3);
     g_folder.reset();
     g_front.reset();

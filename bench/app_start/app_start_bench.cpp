@@ -6,8 +6,6 @@
 // the medians of interleaved rounds; the target is at most 2.
 #include <benchmark/benchmark.h>
 #include <png.h>
-#include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/measure.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -30,32 +29,19 @@ std::unique_ptr<e2e::ProgramFolder> g_folder;
 // measures the other processes, so both sides' own CPU time is compared too.
 double g_cpu = 0;
 
-double ChildrenCpu() {
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double ThreadCpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 double StartTool() {
-    double c = ChildrenCpu();
+    double c = benchsupport::ChildrenCpuSeconds();
     auto t = std::chrono::steady_clock::now();
     e2e::RunResult r = g_folder->Run(kScript, "http://127.0.0.1:1/", "start");
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-    g_cpu = ChildrenCpu() - c;
+    g_cpu = benchsupport::ChildrenCpuSeconds() - c;
     if (r.status != 0) std::fprintf(stderr, "sigdesigner ended with %d: %s\n", r.status, r.output.c_str());
     return s;
 }
 
 // Reads and decodes every sample to 32-bit BGRA, as the gallery needs them.
 double DecodeSamples() {
-    double c = ThreadCpu();
+    double c = benchsupport::ThreadCpuSeconds();
     auto t = std::chrono::steady_clock::now();
     size_t pixels = 0;
     for (int n = 1; n <= 410; ++n) {
@@ -70,7 +56,7 @@ double DecodeSamples() {
         png_image_free(&img);
     }
     benchmark::DoNotOptimize(pixels);
-    g_cpu = ThreadCpu() - c;
+    g_cpu = benchsupport::ThreadCpuSeconds() - c;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
@@ -82,11 +68,6 @@ void BM_DecodeSamples(benchmark::State& state) {
 }
 BENCHMARK(BM_ToolStartToGallery)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeSamples)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -124,11 +105,11 @@ int main(int argc, char** argv) {
             }
         }
     }
-    double a = Median(tool), b = Median(decode);
+    double a = benchsupport::Median(tool), b = benchsupport::Median(decode);
     std::printf("start to complete gallery / decoding the 410 samples (median of %d): %.1f ms / %.1f ms = ratio %.2f "
                 "(target <= 2.00)\n",
                 kRounds, a * 1e3, b * 1e3, a / b);
-    double ac = Median(toolCpu), bc = Median(decodeCpu);
+    double ac = benchsupport::Median(toolCpu), bc = benchsupport::Median(decodeCpu);
     std::printf("the same in CPU time: %.1f ms / %.1f ms = ratio %.2f\n", ac * 1e3, bc * 1e3, ac / bc);
     g_folder.reset();
     return 0;

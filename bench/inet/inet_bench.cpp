@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/measure.h"
 #include "tests/platform/inet/loopback_server.h"
 #include "win/wininet.h"
 
@@ -100,11 +101,6 @@ double Seconds(F f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,12 +135,12 @@ int main(int argc, char** argv) {
             int which = (round + k) % 3;
             times[which].push_back(run(which));
         }
-    double plain_med = Median(times[0]);
+    double plain_med = benchsupport::Median(times[0]);
     double plain_min = *std::min_element(times[0].begin(), times[0].end());
     const char* names[3] = {"libcurl easy_perform", "WinINet, 4 KB reads", "WinINet, 1 KB reads"};
     std::printf("10 MB body from loopback, %d interleaved rounds (target: WinINet <= 1.2 x libcurl)\n", kRounds);
     for (int k = 0; k < 3; ++k) {
-        double med = Median(times[k]);
+        double med = benchsupport::Median(times[k]);
         double mn = *std::min_element(times[k].begin(), times[k].end());
         std::printf("  %-22s median %7.2f ms (ratio %.3f)   min %7.2f ms (ratio %.3f)\n", names[k], med * 1e3,
                     med / plain_med, mn * 1e3, mn / plain_min);

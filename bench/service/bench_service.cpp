@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/measure.h"
 #include "service/cache.h"
 #include "service/pages.h"
 #include "service/renderer.h"
@@ -42,12 +43,6 @@ double gInProcessRate = 0, gHttpRate = 0;
 // The process's CPU time per picture is kept too: client, server and
 // renderer all run in this process, so it measures the cost of a picture
 // even when other work on the machine takes cores away from the run.
-double ProcessCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
-}
-
 struct WallRate {
   std::mutex m;
   std::chrono::steady_clock::time_point first, last;
@@ -58,7 +53,7 @@ struct WallRate {
     std::lock_guard lock(m);
     if (running++ == 0) {
       first = std::chrono::steady_clock::now();
-      cpuFirst = ProcessCpuSeconds();
+      cpuFirst = benchsupport::ProcessCpuSeconds();
       pictures = 0;
     }
   }
@@ -66,7 +61,7 @@ struct WallRate {
     std::lock_guard lock(m);
     pictures += n;
     last = std::chrono::steady_clock::now();
-    cpuPerPicture = (ProcessCpuSeconds() - cpuFirst) / static_cast<double>(pictures);
+    cpuPerPicture = (benchsupport::ProcessCpuSeconds() - cpuFirst) / static_cast<double>(pictures);
     --running;
     return pictures / std::chrono::duration<double>(last - first).count();
   }
@@ -74,12 +69,6 @@ struct WallRate {
 WallRate gInProcessWall, gInProcessWall2, gHttpWall;
 // CPU time the HTTP clients themselves used, to tell the server's share.
 std::atomic<long long> gClientCpuNs{0};
-
-double ThreadCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
-}
 
 // Every glyph and style of the mix once, so the fresh benchmark threads start
 // with caches as warm as the server's long-lived ones.
@@ -187,7 +176,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
     if (!begun) {
       if (state.thread_index() == 0) gClientCpuNs = 0;
       gHttpWall.Begin(), begun = true;
-      clientCpuStart = ThreadCpuSeconds();
+      clientCpuStart = benchsupport::ThreadCpuSeconds();
     }
     long i = gCounter++;
     const auto start = std::chrono::steady_clock::now();
@@ -214,7 +203,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
     std::lock_guard lock(gLatencyMutex);
     gLatencies.insert(gLatencies.end(), mine.begin(), mine.end());
   }
-  gClientCpuNs += static_cast<long long>((ThreadCpuSeconds() - clientCpuStart) * 1e9);
+  gClientCpuNs += static_cast<long long>((benchsupport::ThreadCpuSeconds() - clientCpuStart) * 1e9);
   gHttpRate = gHttpWall.End(static_cast<long>(state.iterations()));
   if (state.thread_index() == 0) state.counters["pictures/s"] = gHttpRate;
   state.counters["png_bytes"] = benchmark::Counter(static_cast<double>(bytes) / std::max<int64_t>(1, state.iterations()),

@@ -19,6 +19,7 @@
 #include "libraries/special/special_library.h"
 #include "runtime/application.h"
 #include "runtime/entry_table.h"
+#include "bench/support/measure.h"
 #include "tests/platform/inet/loopback_server.h"
 
 namespace {
@@ -101,11 +102,6 @@ BENCHMARK(BM_WebAccess)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HttpGetBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainCurl)->Unit(benchmark::kMillisecond);
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,10 +127,10 @@ int main(int argc, char** argv) {
             if (n != kBodyBytes) std::fprintf(stderr, "%s: short body (%zu bytes)\n", kNames[which], n);
         }
     }
-    double reference = Median(times[2]);
+    double reference = benchsupport::Median(times[2]);
     for (int which = 0; which < 2; ++which)
         std::printf("%s / %s (median of %d, 10 MB): %.3f ms / %.3f ms = ratio %.2f (target <= 1.20)\n", kNames[which],
-                    kNames[2], kRounds, Median(times[which]) * 1e3, reference * 1e3, Median(times[which]) / reference);
+                    kNames[2], kRounds, benchsupport::Median(times[which]) * 1e3, reference * 1e3, benchsupport::Median(times[which]) / reference);
     runtime::Application::Instance().ExitWork(0);
     return 0;
 }
