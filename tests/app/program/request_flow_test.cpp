@@ -10,38 +10,12 @@
 #include "app/style_gallery.h"
 #include "tests/app/program/program_fixture.h"
 #include "tests/platform/inet/loopback_server.h"
+#include "tests/support/bmp_bytes.h"
 #include "win/commctrl.h"
 #include "win/commdlg.h"
 
 namespace apptest {
 namespace {
-
-// A 1-bit BMP of w x h.
-std::string Bmp(int32_t w, int32_t h) {
-    uint32_t row = ((static_cast<uint32_t>(w) + 31) / 32) * 4;
-    uint32_t pixels = row * static_cast<uint32_t>(h);
-    std::string b = "BM";
-    auto u16 = [&](uint16_t v) { b.append(reinterpret_cast<const char*>(&v), 2); };
-    auto u32 = [&](uint32_t v) { b.append(reinterpret_cast<const char*>(&v), 4); };
-    u32(14 + 40 + 8 + pixels);
-    u32(0);
-    u32(14 + 40 + 8);
-    u32(40);
-    u32(static_cast<uint32_t>(w));
-    u32(static_cast<uint32_t>(h));
-    u16(1);
-    u16(1);
-    u32(0);
-    u32(pixels);
-    u32(2835);
-    u32(2835);
-    u32(2);
-    u32(0);
-    u32(0x00000000);
-    u32(0x00FFFFFF);
-    for (uint32_t i = 0; i < pixels; ++i) b += static_cast<char>(i * 7);
-    return b;
-}
 
 const char kPage[] =
     "<html><body><img class=\"img-responsive center-block\" src=\"./img/sig.bmp\" id=\"SaveImg\" "
@@ -109,7 +83,7 @@ protected:
 };
 
 TEST_F(RequestFlowTest, APressPostsTheFormAndShowsThePictureAtItsSize) {
-    const std::string picture = Bmp(300, 120);
+    const std::string picture = sigtest::OneBitBmp(300, 120);
     Serve(kPage, picture);
     app::WriteText(app::kStartWindow, app::kContentEditBox, app::kEditContent, sigtest::Gbk(u8"签名").c_str());
     app::WriteInt(app::kStartWindow, app::kFontColourPicker, app::kPickerColour, 0x000000FF);
@@ -155,7 +129,7 @@ TEST_F(RequestFlowTest, APressPostsTheFormAndShowsThePictureAtItsSize) {
 }
 
 TEST_F(RequestFlowTest, SavingWritesTheDownloadedBytesUnchanged) {
-    const std::string picture = Bmp(64, 16);
+    const std::string picture = sigtest::OneBitBmp(64, 16);
     Serve(kPage, picture);
     const std::string saved = dir_.File("saved.bmp");
     onResult_ = [&] {
@@ -171,7 +145,7 @@ TEST_F(RequestFlowTest, SavingWritesTheDownloadedBytesUnchanged) {
 }
 
 TEST_F(RequestFlowTest, ACancelledSaveDialogWritesNothing) {
-    Serve(kPage, Bmp(8, 8));
+    Serve(kPage, sigtest::OneBitBmp(8, 8));
     onResult_ = [&] {
         SigTestAnswerCancel();
         app::SavePicture();
@@ -198,7 +172,7 @@ TEST_F(RequestFlowTest, AServiceThatIsDownOpensNoWindowAndFreesTheGallery) {
 
 TEST_F(RequestFlowTest, APageWithoutTheMarkersOpensNoWindow) {
     // The attributes in another order do not count as the picture tag.
-    Serve("<img id=\"SaveImg\" class=\"img-responsive center-block\" src=\"./img/sig.bmp\" >", Bmp(10, 10));
+    Serve("<img id=\"SaveImg\" class=\"img-responsive center-block\" src=\"./img/sig.bmp\" >", sigtest::OneBitBmp(10, 10));
     // No size chosen and the transparent colour: sizes=-1, colour by its low three bytes.
     app::WriteText(app::kStartWindow, app::kContentEditBox, app::kEditContent, "");
     app::WriteInt(app::kStartWindow, app::kSizeComboBox, app::kComboSelection, -1);
@@ -223,7 +197,7 @@ TEST_F(RequestFlowTest, APictureThatIsNoPictureMeasuresZeroWithoutACrash) {
 
     // A later good picture replaces it.
     server_.reset();
-    Serve(kPage, Bmp(20, 10));
+    Serve(kPage, sigtest::OneBitBmp(20, 10));
     Press(9);
     EXPECT_EQ(seen_.calls, 2);
     EXPECT_EQ(app::AppObject::Instance().CurrentPictureWidth(), 20);

@@ -6,6 +6,7 @@
 
 #include "app/picture_size.h"
 #include "tests/app/request/request_fixture.h"
+#include "tests/support/bmp_bytes.h"
 
 namespace apptest {
 namespace {
@@ -13,34 +14,6 @@ namespace {
 using app::Bytes;
 using app::PictureHeight;
 using app::PictureWidth;
-
-// A 1-bit BMP of w x h (bottom-up, rows padded to 4 bytes).
-std::string Bmp(int32_t w, int32_t h) {
-    uint32_t row = ((static_cast<uint32_t>(w) + 31) / 32) * 4;
-    uint32_t pixels = row * static_cast<uint32_t>(h);
-    std::string b;
-    auto u16 = [&](uint16_t v) { b.append(reinterpret_cast<const char*>(&v), 2); };
-    auto u32 = [&](uint32_t v) { b.append(reinterpret_cast<const char*>(&v), 4); };
-    b += "BM";
-    u32(14 + 40 + 8 + pixels);
-    u32(0);
-    u32(14 + 40 + 8);
-    u32(40);
-    u32(static_cast<uint32_t>(w));
-    u32(static_cast<uint32_t>(h));
-    u16(1);
-    u16(1);
-    u32(0);
-    u32(pixels);
-    u32(2835);
-    u32(2835);
-    u32(2);
-    u32(0);
-    u32(0x00000000);
-    u32(0x00FFFFFF);
-    b.append(pixels, '\x55');
-    return b;
-}
 
 // A GIF header whose logical screen is w x h, with one 1 x 1 frame.
 std::string Gif(uint16_t w, uint16_t h) {
@@ -67,7 +40,7 @@ protected:
 };
 
 TEST_F(PictureSizeTest, PicturesInMemoryAreMeasured) {
-    Bytes bmp = ByteSet(Bmp(300, 120));
+    Bytes bmp = ByteSet(sigtest::OneBitBmp(300, 120));
     EXPECT_EQ(PictureWidth(bmp.get()), 300);
     EXPECT_EQ(PictureHeight(bmp.get()), 120);
     Bytes gif = ByteSet(Gif(640, 7));
@@ -75,13 +48,13 @@ TEST_F(PictureSizeTest, PicturesInMemoryAreMeasured) {
     EXPECT_EQ(PictureHeight(gif.get()), 7);
     // The bytes are only read: measuring twice gives the same.
     EXPECT_EQ(PictureWidth(bmp.get()), 300);
-    EXPECT_EQ(bmp.view(), Bmp(300, 120));
+    EXPECT_EQ(bmp.view(), sigtest::OneBitBmp(300, 120));
 }
 
 TEST_F(PictureSizeTest, FilesNamedByChinesePathsAreMeasured) {
     ASSERT_FALSE(dir_.Path().empty());
     std::filesystem::create_directory(dir_.Path() + "/" + sigtest::GbkToUtf8("图片"));
-    std::string path = WriteFile("图片/签名艺术字.bmp", Bmp(33, 17));
+    std::string path = WriteFile("图片/签名艺术字.bmp", sigtest::OneBitBmp(33, 17));
     ASSERT_TRUE(app::FileExists(path.c_str()));
     Bytes name = ByteSet(path);
     EXPECT_EQ(PictureWidth(name.get()), 33);
@@ -98,9 +71,9 @@ TEST_F(PictureSizeTest, FilesNamedByChinesePathsAreMeasured) {
 
 TEST_F(PictureSizeTest, WhatIsNotAPictureMeasuresZero) {
     std::string notPicture = WriteFile("文本.png", "this is not a picture");
-    std::string truncated = Bmp(300, 120);
+    std::string truncated = sigtest::OneBitBmp(300, 120);
     truncated.resize(40);
-    std::string bigFrame = Bmp(300, 120);
+    std::string bigFrame = sigtest::OneBitBmp(300, 120);
     bigFrame.resize(bigFrame.size() - 1);  // pixel data one byte short
     const std::string inputs[] = {
         "",
@@ -135,7 +108,7 @@ TEST_F(PictureSizeTest, FileExistsFollowsTheFileSystem) {
 TEST_F(PictureSizeTest, ManyMeasurementsLeaveNoStartUpOrImageBehind) {
     // Every measurement starts and shuts GDI+ down and frees its block and
     // stream; a thousand in a row still measure.
-    Bytes bmp = ByteSet(Bmp(8, 4));
+    Bytes bmp = ByteSet(sigtest::OneBitBmp(8, 4));
     for (int i = 0; i < 1000; ++i) ASSERT_EQ(PictureWidth(bmp.get()), 8) << i;
     EXPECT_EQ(PictureHeight(bmp.get()), 4);
 }
