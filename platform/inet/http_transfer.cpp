@@ -135,11 +135,8 @@ int HttpTransfer::ProgressCallback(void* self, curl_off_t, curl_off_t dlnow, cur
         curl_easy_getinfo(t->easy_, CURLINFO_CONNECT_TIME_T, &tcp);
         if (t->secure_) curl_easy_getinfo(t->easy_, CURLINFO_APPCONNECT_TIME_T, &tls);
         t->connected_ = tcp > 0 && (!t->secure_ || tls > 0);
-        if (!t->connected_) {
-            t->last_progress_ = now;
-            return 0;
-        }
         t->last_progress_ = now;
+        if (!t->connected_) return 0;
     }
     if (moved != t->last_moved_) {
         t->last_moved_ = moved;
