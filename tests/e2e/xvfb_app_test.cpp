@@ -63,7 +63,7 @@ std::vector<Geometry> ProgramWindows(const std::string& display, pid_t pid) {
 }
 
 TEST(XvfbApp, SampleClickedWithTheMouseOpensTheResultWindow) {
-    if (!Exists("/usr/bin/Xvfb") || !Exists("/usr/bin/xdotool") || !Exists("/usr/bin/import"))
+    if (!XToolsInstalled())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
     if (!ToolBuilt()) GTEST_SKIP() << "needs the sigdesigner executable (" << SIGDESIGNER_BIN << ")";
     std::string why;

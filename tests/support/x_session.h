@@ -52,6 +52,11 @@ inline pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::
     return rc == 0 ? pid : -1;
 }
 
+// Xvfb, xdotool and ImageMagick's import: what the real-window runs use.
+inline bool XToolsInstalled() {
+    return Exists("/usr/bin/Xvfb") && Exists("/usr/bin/xdotool") && Exists("/usr/bin/import");
+}
+
 inline int RunTool(const std::vector<std::string>& argv, const std::string& display) {
     pid_t p = Spawn(argv, {"DISPLAY=" + display}, -1);
     if (p < 0) return -1;
@@ -142,6 +147,20 @@ struct Child {
         pid = -1;
     }
 };
+
+// Starts a program on the display with the SDL backend on X11; what it writes
+// (stdout and stderr) arrives on the returned pipe end, -1 when it did not start.
+inline int SpawnOnDisplay(Child& child, const std::string& program, const std::string& display) {
+    int out[2];
+    if (pipe(out) != 0) return -1;
+    child.pid = Spawn({program}, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11"}, out[1]);
+    close(out[1]);
+    if (child.pid <= 0) {
+        close(out[0]);
+        return -1;
+    }
+    return out[0];
+}
 
 // Starts Xvfb on a free display number, which it reports through a pipe.
 // Returns the display (":N"), or empty when the server did not come up.

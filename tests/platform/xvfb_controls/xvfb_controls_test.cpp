@@ -26,20 +26,17 @@ std::string LastEdit(int fd, std::string& buf, int ms) {
 }  // namespace
 
 TEST(XvfbControls, TypesChineseAndLatinAndChoosesFromTheComboList) {
-    if (!Exists("/usr/bin/Xvfb") || !Exists("/usr/bin/xdotool") || !Exists("/usr/bin/import"))
+    if (!XToolsInstalled())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
     Child xvfb;
     std::string display = StartXvfb(xvfb);
     ASSERT_FALSE(display.empty()) << "Xvfb did not report its display";
 
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
     Child demo;
-    demo.pid = Spawn({CONTROLS_DEMO}, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11"}, out[1]);
-    close(out[1]);
-    ASSERT_GT(demo.pid, 0);
+    const int out = SpawnOnDisplay(demo, CONTROLS_DEMO, display);
+    ASSERT_GE(out, 0);
     std::string buf;
-    ASSERT_TRUE(WaitLine(out[0], buf, "ready", 20000)) << "the demo did not start";
+    ASSERT_TRUE(WaitLine(out, buf, "ready", 20000)) << "the demo did not start";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     // The main window is at (40, 40) with a sizing frame (4) and a caption (19): its
@@ -47,16 +44,16 @@ TEST(XvfbControls, TypesChineseAndLatinAndChoosesFromTheComboList) {
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "144", "95", "click", "1"}, display), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(RunTool({"xdotool", "type", "--delay", "60", "Sig ok"}, display), 0);
-    EXPECT_EQ(LastEdit(out[0], buf, 1500), "536967206f6b");
+    EXPECT_EQ(LastEdit(out, buf, 1500), "536967206f6b");
     EXPECT_EQ(RunTool({"xdotool", "type", "--delay", "120", "\u4e2d\u6587"}, display), 0);  // 中文
-    EXPECT_EQ(LastEdit(out[0], buf, 2000), "536967206f6bd6d0cec4") << "typed Chinese arrives as GBK";
+    EXPECT_EQ(LastEdit(out, buf, 2000), "536967206f6bd6d0cec4") << "typed Chinese arrives as GBK";
     EXPECT_EQ(RunTool({"xdotool", "key", "BackSpace"}, display), 0);
-    EXPECT_EQ(LastEdit(out[0], buf, 1500), "536967206f6bd6d0") << "Backspace removes a whole character";
+    EXPECT_EQ(LastEdit(out, buf, 1500), "536967206f6bd6d0") << "Backspace removes a whole character";
 
     // The drop-down list combo box at client (240, 20): open it, then click its third row.
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "364", "93", "click", "1"}, display), 0);
     std::string drop;
-    ASSERT_TRUE(WaitPrefix(out[0], buf, "dropdown ", 5000, &drop)) << "the list did not open";
+    ASSERT_TRUE(WaitPrefix(out, buf, "dropdown ", 5000, &drop)) << "the list did not open";
     int x = 0, y = 0, w = 0, h = 0, ih = 0;
     ASSERT_EQ(std::sscanf(drop.c_str(), "%d %d %d %d %d", &x, &y, &w, &h, &ih), 5);
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -69,7 +66,7 @@ TEST(XvfbControls, TypesChineseAndLatinAndChoosesFromTheComboList) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_EQ(RunTool({"xdotool", "click", "1"}, display), 0);
     std::string chosen;
-    ASSERT_TRUE(WaitPrefix(out[0], buf, "combo ", 5000, &chosen));
+    ASSERT_TRUE(WaitPrefix(out, buf, "combo ", 5000, &chosen));
     EXPECT_EQ(chosen, "2 \xbf\xac\xcc\xe5");  // 楷体
 
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -80,7 +77,7 @@ TEST(XvfbControls, TypesChineseAndLatinAndChoosesFromTheComboList) {
     EXPECT_GT(st.st_size, 1000);
     // The list has closed: below the field is the window's face colour again.
     EXPECT_EQ(Pixel(shot, cx, cy), "212,208,200");
-    close(out[0]);
+    close(out);
 }
 
 TEST(XvfbControls, HeadlessScreenshotNeedsNoDisplay) {

@@ -15,26 +15,23 @@
 using namespace sigtest;
 
 TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
-    if (!Exists("/usr/bin/Xvfb") || !Exists("/usr/bin/xdotool") || !Exists("/usr/bin/import"))
+    if (!XToolsInstalled())
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
     Child xvfb;
     std::string display = StartXvfb(xvfb);
     ASSERT_FALSE(display.empty()) << "Xvfb did not report its display";
 
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
     Child demo;
-    demo.pid = Spawn({PLATFORM_DEMO}, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11"}, out[1]);
-    close(out[1]);
-    ASSERT_GT(demo.pid, 0);
+    const int out = SpawnOnDisplay(demo, PLATFORM_DEMO, display);
+    ASSERT_GE(out, 0);
     std::string buf;
-    ASSERT_TRUE(WaitLine(out[0], buf, "ready", 20000)) << "the demo did not start";
+    ASSERT_TRUE(WaitLine(out, buf, "ready", 20000)) << "the demo did not start";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     // The demo's main window is at (40, 40) with a sizing frame (4) and a caption (19):
     // its client area starts at (44, 63). The first button is at client (420, 240), 90 x 28.
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "509", "317", "click", "1"}, display), 0);
-    EXPECT_TRUE(WaitLine(out[0], buf, "button clicked 1", 5000)) << "the click reached the button";
+    EXPECT_TRUE(WaitLine(out, buf, "button clicked 1", 5000)) << "the click reached the button";
 
     std::string dir = SIG_ARTIFACT_DIR;
     mkdir(dir.c_str(), 0755);
@@ -73,7 +70,7 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
     EXPECT_EQ(RunTool({"import", "-window", "root", box}, display), 0);
     EXPECT_EQ(Pixel(box, 45, 46), "128,128,128") << "the owner's caption turned inactive";
     EXPECT_EQ(RunTool({"xdotool", "key", "Return"}, display), 0);
-    EXPECT_TRUE(WaitLine(out[0], buf, "message box closed 1", 5000));
+    EXPECT_TRUE(WaitLine(out, buf, "message box closed 1", 5000));
 
     // The close button of the caption ends the program.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -90,7 +87,7 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_EQ(status, 0) << "the demo ends when its main window closes";
-    close(out[0]);
+    close(out);
 }
 
 TEST(XvfbDemo, WithoutADisplayTheProgramSaysSoAndFails) {

@@ -72,26 +72,22 @@ TEST(UnitsDemo, UnknownArgumentIsRefused) {
 // The palette opens under the control's bottom-left corner; its cells are
 // 18 pixels with the 2-pixel edge as margin, 7 to a row; cell 12 is red.
 TEST(UnitsDemoXvfb, PaletteCellChosenWithTheMouseBecomesTheSwatch) {
-    if (!Exists("/usr/bin/Xvfb") || !Exists("/usr/bin/xdotool") || !Exists("/usr/bin/import") ||
-        !Exists("/usr/bin/convert"))
+    if (!XToolsInstalled() || !Exists("/usr/bin/convert"))
         GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
     Child xvfb;
     const std::string display = StartXvfb(xvfb);
     ASSERT_FALSE(display.empty()) << "Xvfb did not report its display";
 
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
     Child demo;
-    demo.pid = Spawn({UNITS_DEMO}, {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11"}, out[1]);
-    close(out[1]);
-    ASSERT_GT(demo.pid, 0);
+    const int out = SpawnOnDisplay(demo, UNITS_DEMO, display);
+    ASSERT_GE(out, 0);
     std::string buf, rect;
-    ASSERT_TRUE(WaitPrefix(out[0], buf, "picker ", 60000, &rect)) << "the demo did not start";
+    ASSERT_TRUE(WaitPrefix(out, buf, "picker ", 60000, &rect)) << "the demo did not start";
     int left = 0, top = 0, right = 0, bottom = 0;
     std::istringstream(rect) >> left >> top >> right >> bottom;
     ASSERT_GT(right - left, 20);
     ASSERT_GT(bottom - top, 10);
-    ASSERT_TRUE(WaitLine(out[0], buf, "ready", 30000));
+    ASSERT_TRUE(WaitLine(out, buf, "ready", 30000));
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
 
     // Left part of the swatch, clear of the sunken edge and the drop arrow.
@@ -113,12 +109,12 @@ TEST(UnitsDemoXvfb, PaletteCellChosenWithTheMouseBecomesTheSwatch) {
     ASSERT_EQ(RunTool({"xdotool", "mousemove", std::to_string(cellX), std::to_string(cellY)}, display), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(RunTool({"xdotool", "click", "1"}, display), 0);
-    EXPECT_TRUE(WaitLine(out[0], buf, "colour 000000FF", 15000)) << "event 0 with the chosen colour";
+    EXPECT_TRUE(WaitLine(out, buf, "colour 000000FF", 15000)) << "event 0 with the chosen colour";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     const std::string after = Artefact("units_demo_xvfb_after.png");
     ASSERT_EQ(RunTool({"import", "-window", "root", after}, display), 0);
     EXPECT_EQ(Pixel(after, swatchX, swatchY), "255,0,0") << "the swatch shows the chosen colour";
     EXPECT_NE(Pixel(after, cellX, cellY), "255,0,0") << "the palette closed";
-    close(out[0]);
+    close(out);
 }
