@@ -222,20 +222,44 @@ void Click(HWND h) {
 // the windows placed on it: only the part of it they leave uncovered is
 // invalidated, and its children are left alone.
 void InvalidateUncovered(HWND h) {
-    RECT rc;
-    GetClientRect(h, &rc);
-    HRGN area = CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
-    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(c)) continue;
-        RECT cr;
-        GetWindowRect(c, &cr);
-        MapWindowPoints(0, h, reinterpret_cast<POINT*>(&cr), 2);
-        HRGN covered = CreateRectRgn(cr.left, cr.top, cr.right, cr.bottom);
-        CombineRgn(area, area, covered, RGN_DIFF);
-        DeleteObject(covered);
+    struct Walk {
+        HWND box;
+        RECT client;
+        POINT origin;
+        HRGN area, piece;
+    } walk{h, {}, {0, 0}, 0, 0};
+    GetClientRect(h, &walk.client);
+    // A box taller than its window (a scrolled gallery) only needs its shown
+    // part redrawn: clip to every ancestor's client area.
+    for (HWND p = h; (GetWindowLongA(p, GWL_STYLE) & WS_CHILD) && GetParent(p);) {
+        p = GetParent(p);
+        RECT pc;
+        GetClientRect(p, &pc);
+        MapWindowPoints(p, h, reinterpret_cast<POINT*>(&pc), 2);
+        IntersectRect(&walk.client, &walk.client, &pc);
     }
-    RedrawWindow(h, nullptr, area, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
-    DeleteObject(area);
+    ClientToScreen(h, &walk.origin);
+    walk.area = CreateRectRgn(walk.client.left, walk.client.top, walk.client.right, walk.client.bottom);
+    walk.piece = CreateRectRgn(0, 0, 0, 0);
+    // One pass over the children (a gallery box holds hundreds, most of them
+    // scrolled out of the box): only visible ones inside the box cut holes.
+    EnumChildWindows(
+        h,
+        [](HWND c, LPARAM l) -> BOOL {
+            auto& w = *reinterpret_cast<Walk*>(l);
+            if (GetParent(c) != w.box || !(GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+            RECT cr, in;
+            GetWindowRect(c, &cr);
+            OffsetRect(&cr, -w.origin.x, -w.origin.y);
+            if (!IntersectRect(&in, &cr, &w.client)) return TRUE;
+            SetRectRgn(w.piece, in.left, in.top, in.right, in.bottom);
+            CombineRgn(w.area, w.area, w.piece, RGN_DIFF);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    RedrawWindow(h, nullptr, walk.area, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    DeleteObject(walk.piece);
+    DeleteObject(walk.area);
 }
 
 LRESULT CALLBACK ButtonProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <string_view>
 
@@ -11,15 +12,63 @@ namespace {
 
 bool IsUtf16(const char* enc) { return std::string_view(enc) == "UTF-16LE"; }
 
-// iconv descriptors are not thread-safe; each conversion opens its own.
-// Opening costs a few microseconds, far below the pango layout that follows.
+// iconv descriptors are not thread-safe, and opening one loads the
+// converter module each time (a click of the tool converts dozens of texts),
+// so each thread keeps the few it uses open and resets their state per call.
+class DescriptorCache {
+public:
+    ~DescriptorCache() {
+        for (auto& e : entries_)
+            if (e.cd != kNone) iconv_close(e.cd);
+    }
+    iconv_t Get(const char* to, const char* from) {
+        for (auto& e : entries_) {
+            if (e.cd == kNone) break;
+            if (e.to == to && e.from == from) {
+                iconv(e.cd, nullptr, nullptr, nullptr, nullptr);
+                return e.cd;
+            }
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd == kNone) return cd;
+        for (auto& e : entries_)
+            if (e.cd == kNone) {
+                e = {to, from, cd};
+                return cd;
+            }
+        // Full: the names are a handful of literals, so this does not happen;
+        // stay correct anyway by replacing the last entry.
+        iconv_close(entries_.back().cd);
+        entries_.back() = {to, from, cd};
+        return cd;
+    }
+
+private:
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+    struct Entry {
+        std::string_view to, from;
+        iconv_t cd = kNone;
+    };
+    std::array<Entry, 8> entries_{};
+};
+
+bool AllAscii(const char* data, size_t len) {
+    for (size_t i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(data[i]) >= 0x80) return false;
+    return true;
+}
+
 // `replacement` is written (in the target encoding) for every input unit
 // iconv refuses; `replaced` reports that it happened.
 std::string Convert(const char* to, const char* from, const char* data, size_t len, size_t unit,
                     std::string_view replacement, bool* replaced) {
     std::string out;
     if (len == 0) return out;
-    iconv_t cd = iconv_open(to, from);
+    // GBK and UTF-8 share ASCII byte for byte: most texts (paths, numbers,
+    // addresses) need no converter at all.
+    if (unit == 1 && !IsUtf16(to) && AllAscii(data, len)) return std::string(data, len);
+    thread_local DescriptorCache cache;
+    iconv_t cd = cache.Get(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         if (replaced) *replaced = true;
         return out;
@@ -64,7 +113,8 @@ std::string Convert(const char* to, const char* from, const char* data, size_t l
             }
         }
     }
-    iconv_close(cd);
+    // Flushes any shift state; the descriptor stays open for the next call.
+    iconv(cd, nullptr, nullptr, &op, &outLeft);
     out.resize(static_cast<size_t>(op - out.data()));
     return out;
 }
@@ -102,6 +152,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) { return Utf8ToUtf16Checked(ut
 std::string Utf16ToUtf8(std::u16string_view utf16) { return Utf16ToUtf8Checked(utf16, nullptr); }
 
 std::u16string GbkToUtf16Checked(std::string_view gbk, bool* replaced) {
+    if (AllAscii(gbk.data(), gbk.size())) return std::u16string(gbk.begin(), gbk.end());
     return BytesToU16(Convert("UTF-16LE", "GBK", gbk.data(), gbk.size(), 1, "?", replaced));
 }
 

@@ -123,6 +123,33 @@ TEST_F(Button, AGroupBoxEnabledOrDisabledLeavesTheWindowsOnItAlone) {
     Pump();
     EnableWindow(g, TRUE);
     EXPECT_FALSE(GetUpdateRect(inside, &r, FALSE));
+    Pump();
+    // A hidden window covers nothing; one hanging over the edge covers its part
+    // inside; one scrolled far outside changes nothing.
+    HWND hidden = CreateWindowExA(0, "BUTTON", "h", WS_CHILD | BS_PUSHBUTTON, 100, 30, 40, 24, g, 0, 0, nullptr);
+    CreateWindowExA(0, "BUTTON", "edge", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 150, 80, 100, 60, g, 0, 0, nullptr);
+    CreateWindowExA(0, "BUTTON", "far", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 3000, 40, 24, g, 0, 0, nullptr);
+    Pump();
+    EnableWindow(g, FALSE);
+    update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(g, update, FALSE);
+    EXPECT_TRUE(PtInRegion(update, 110, 40)) << "under the hidden window";
+    EXPECT_FALSE(PtInRegion(update, 190, 100)) << "under the part inside the box";
+    EXPECT_FALSE(PtInRegion(update, 50, 40));
+    EXPECT_TRUE(PtInRegion(update, 140, 100));
+    DeleteObject(update);
+    (void)hidden;
+    Pump();
+    // A box reaching below its parent's client area: nothing is redrawn
+    // beyond what the parent shows.
+    HWND tall = Make("BUTTON", "Tall", BS_GROUPBOX, 230, 10, 100, 5000, 1);
+    Pump();
+    RECT parentClient;
+    GetClientRect(GetParent(tall), &parentClient);
+    EnableWindow(tall, FALSE);
+    ASSERT_TRUE(GetUpdateRect(tall, &r, FALSE));
+    EXPECT_LE(r.bottom, parentClient.bottom - 10);
+    EXPECT_EQ(r.top, 0);
 }
 
 TEST_F(Button, ImagesAndDestroyedButtons) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "win/kernel.h"
 
@@ -93,4 +95,29 @@ TEST(CodePage, UnmappableCharactersUseTheDefaultCharacter) {
     EXPECT_EQ(ToNarrow(936, u"x\U0001F600y", &used, "*"), "x*y");  // one default for a surrogate pair
     EXPECT_EQ(ToNarrow(936, kWide, &used), kGbk);
     EXPECT_FALSE(used);
+}
+
+// Converters are kept open per thread between calls: a conversion cut short
+// by bad input must leave nothing behind for the next one, directions must not
+// be mixed up, and threads must not share a converter.
+TEST(CodePage, ConvertersKeptOpenStayIndependent) {
+    auto round = [](int salt) {
+        int bad = 0;
+        for (int i = 0; i < 300; ++i) {
+            // A GBK lead byte cut at the end leaves a converter mid-character.
+            if (ToWide(936, std::string("x\xD6", 2)) != u"x?") ++bad;
+            if (ToWide(936, kGbk) != kWide) ++bad;
+            if (ToNarrow(936, kWide) != kGbk) ++bad;
+            if (ToNarrow(936, u"a\u0E01") != "a?") ++bad;
+            std::string plain = "path\\" + std::to_string(salt * 1000 + i);
+            if (ToNarrow(936, ToWide(936, plain)) != plain) ++bad;
+        }
+        return bad;
+    };
+    EXPECT_EQ(round(0), 0);
+    int results[4] = {-1, -1, -1, -1};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { results[t] = round(t + 1); });
+    for (auto& th : threads) th.join();
+    for (int r : results) EXPECT_EQ(r, 0);
 }
