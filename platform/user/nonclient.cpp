@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/backend/backend.h"
 #include "platform/gdi/gdi_internal.h"
@@ -11,6 +12,53 @@
 #include "platform/user/user_internal.h"
 
 namespace platform::user {
+namespace {
+
+// Caption titles are laid out once and kept: shaping a title with its CJK
+// font costs more than the rest of a frame, and activation changes repaint
+// the same few captions again and again.
+class TitleLayouts {
+public:
+    ~TitleLayouts() {
+        for (auto& e : entries_)
+            if (e.layout) g_object_unref(e.layout);
+    }
+    // A layout of `title` ellipsized to `width` pixels, ready for `cr`.
+    PangoLayout* Get(cairo_t* cr, const std::string& title, int width) {
+        ++clock_;
+        Entry* slot = &entries_[0];
+        for (auto& e : entries_) {
+            if (e.layout && e.width == width && e.title == title) {
+                e.used = clock_;
+                pango_cairo_update_layout(cr, e.layout);
+                return e.layout;
+            }
+            if (e.used < slot->used) slot = &e;
+        }
+        if (slot->layout) g_object_unref(slot->layout);
+        PangoLayout* l = pango_cairo_create_layout(cr);
+        PangoFontDescription* fd = gdi::UiFontDescription(true);
+        pango_layout_set_font_description(l, fd);
+        pango_font_description_free(fd);
+        pango_layout_set_text(l, title.data(), static_cast<int>(title.size()));
+        pango_layout_set_width(l, width * PANGO_SCALE);
+        pango_layout_set_ellipsize(l, PANGO_ELLIPSIZE_END);
+        *slot = Entry{title, width, l, clock_};
+        return l;
+    }
+
+private:
+    struct Entry {
+        std::string title;
+        int width = 0;
+        PangoLayout* layout = nullptr;
+        uint64_t used = 0;
+    };
+    Entry entries_[8];
+    uint64_t clock_ = 0;
+};
+
+}  // namespace
 
 NcInsets Insets(DWORD style, DWORD ex) {
     NcInsets n{0, 0, 0, 0, 0, 0};
@@ -131,13 +179,8 @@ void NcPaint(HWND h) {
                 int limit = buttons.empty() ? cap.right - 2 : buttons.back().rect.left - 2;
                 std::string title = GbkToUtf8(w->text);
                 if (!title.empty() && limit > cap.left + 4) {
-                    PangoLayout* l = pango_cairo_create_layout(cr);
-                    PangoFontDescription* fd = gdi::UiFontDescription(true);
-                    pango_layout_set_font_description(l, fd);
-                    pango_font_description_free(fd);
-                    pango_layout_set_text(l, title.data(), static_cast<int>(title.size()));
-                    pango_layout_set_width(l, (limit - cap.left - 4) * PANGO_SCALE);
-                    pango_layout_set_ellipsize(l, PANGO_ELLIPSIZE_END);
+                    thread_local TitleLayouts layouts;
+                    PangoLayout* l = layouts.Get(cr, title, limit - cap.left - 4);
                     int tw, th;
                     pango_layout_get_pixel_size(l, &tw, &th);
                     gdi::SetSource(cr, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
@@ -145,7 +188,6 @@ void NcPaint(HWND h) {
                     cairo_move_to(cr, cap.left + 4, cap.top + (cap.bottom - cap.top - th) / 2);
                     pango_cairo_show_layout(cr, l);
                     cairo_new_path(cr);
-                    g_object_unref(l);
                 }
                 gdi::Finish(*dcp);
             }

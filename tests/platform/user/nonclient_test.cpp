@@ -1,5 +1,7 @@
 // The non-client area: window and client rectangles of each frame style,
 // hit-testing of frames, caption and buttons, and window regions.
+#include <algorithm>
+
 #include "tests/platform/user/recorder.h"
 
 using namespace sigtest;
@@ -160,4 +162,38 @@ TEST_F(NonClient, TransparentHitTestPassesToTheWindowBelow) {
     HWND glass = CreateWindowExA(0, "SigTestGlass", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, p, 0, 0, nullptr);
     ASSERT_TRUE(glass);
     EXPECT_EQ(WindowFromPoint(POINT{10, 10}), below);
+}
+
+// Caption titles are kept laid out between paints: a changed title or
+// another window's title must never show a stale one.
+TEST_F(NonClient, CaptionTitleFollowsTextAndWidth) {
+    HWND a = Top("", 100, 50, 300, 120, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    HWND b = Top("", 100, 250, 300, 120, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    // The title band as 0/1 per pixel: 1 where the text is (lighter in every
+    // channel than any caption background, active or not).
+    auto title = [](HWND h, int width) {
+        SigTestWaitIdle(500);
+        std::string ink;
+        for (int y = 4; y < 20; ++y)
+            for (int x = 5; x < width; ++x) {
+                COLORREF c = SigTestWindowPixel(h, x, y);
+                ink += (std::min({GetRValue(c), GetGValue(c), GetBValue(c)}) > 196) ? '1' : '0';
+            }
+        return ink;
+    };
+    SetWindowTextA(a, "i");
+    const std::string narrow = title(a, 200);
+    SetWindowTextA(a, "Wide title MMMM MMMM MMMM");
+    const std::string wide = title(a, 200);
+    EXPECT_NE(wide, narrow);
+    EXPECT_NE(wide.find('1'), std::string::npos) << "the title is drawn";
+    // Another window's titles in between, then back to the first texts.
+    SetWindowTextA(b, "Wide title MMMM MMMM MMMM");
+    title(b, 200);
+    SetWindowTextA(b, "other");
+    title(b, 200);
+    SetWindowTextA(a, "i");
+    EXPECT_EQ(title(a, 200), narrow) << "the new text, not the kept one";
+    SetWindowTextA(a, "Wide title MMMM MMMM MMMM");
+    EXPECT_EQ(title(a, 200), wide);
 }
