@@ -41,22 +41,28 @@ WPARAM MouseKeys() {
 }
 
 // Searches siblings (front is the top) for the window under a screen point.
-HWND Search(const std::vector<HWND>& list, POINT pt, int* hit) {
+// `origin` is where the list's coordinates start on the screen: 0, 0 for
+// top-level windows, the parent's client origin for children. Working down
+// from it saves walking every child's parent chain: a gallery holds
+// hundreds of children and every mouse event searches them.
+HWND Search(const std::vector<HWND>& list, POINT pt, int* hit, POINT origin) {
     for (HWND h : list) {
-        auto w = Get(h);
-        if (!w || !(w->style & WS_VISIBLE) || (!w->parent && (w->style & WS_MINIMIZE))) continue;
-        RECT r = WindowRectScreen(*w);
+        const Wnd* raw = Raw(h);
+        if (!raw || !(raw->style & WS_VISIBLE) || (!raw->parent && (raw->style & WS_MINIMIZE))) continue;
+        RECT r = raw->rect;
+        OffsetRect(&r, origin.x, origin.y);
         if (!PtInRect(&r, pt)) continue;
+        auto w = Get(h);  // held: the hit-test message may destroy windows
         if (w->shape && !cairo_region_contains_point(w->shape, pt.x - r.left, pt.y - r.top)) continue;
         if (w->style & WS_DISABLED) {
             *hit = HTERROR;
             return h;
         }
-        POINT c = ClientOriginScreen(*w);
-        RECT cr{c.x, c.y, c.x + (w->client.right - w->client.left), c.y + (w->client.bottom - w->client.top)};
+        RECT cr = w->client;
+        OffsetRect(&cr, origin.x, origin.y);
         if (PtInRect(&cr, pt) && !w->children.empty()) {
             std::vector<HWND> kids = w->children;
-            if (HWND k = Search(kids, pt, hit)) return k;
+            if (HWND k = Search(kids, pt, hit, POINT{cr.left, cr.top})) return k;
         }
         LRESULT ht = Call(h, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
         if (ht == HTTRANSPARENT) continue;
@@ -218,7 +224,7 @@ bool RefusesActivation(HWND h) {
 HWND HitWindow(POINT pt, int* hit) {
     *hit = HTNOWHERE;
     std::vector<HWND> tops = S().toplevels;
-    return Search(tops, pt, hit);
+    return Search(tops, pt, hit, POINT{0, 0});
 }
 
 bool PrepareInputMessage(QueuedMsg& q) {
