@@ -4,71 +4,17 @@
 #include <cstring>
 
 #include "libraries/picture/decode_util.h"
+#include "libraries/picture/pcx_runs.h"
 
 namespace picture {
 
 using detail::Fail;
 using detail::Le16;
+using detail::PcxRunDecoder;
 
 namespace {
 
 constexpr size_t kHeaderSize = 128;
-
-// The coded data is one stream of lines of `lineBytes` bytes each; a run may
-// carry over into the next line, as some writers produce.
-class RunDecoder {
- public:
-  RunDecoder(const uint8_t* p, const uint8_t* end) : p_(p), end_(end) {}
-
-  // Produces exactly `count` bytes into dst; false if the data ends first.
-  // `slack` bytes after them may be overwritten with scratch values, which
-  // lets tokens be written with whole 8-byte stores.
-  bool Read(uint8_t* dst, size_t count, size_t slack) {
-    size_t n = 0;
-    while (n < count) {
-      if (run_) {
-        const size_t k = std::min(run_, count - n);
-        std::memset(dst + n, value_, k);
-        n += k;
-        run_ -= k;
-        continue;
-      }
-      // One token per step, literal or run (at most 63), without branching on
-      // its kind: 8-byte stores, the last one possibly reaching past the token.
-      while (end_ - p_ >= 2 && n + 64 <= count + slack) {
-        const uint8_t c = p_[0];
-        const bool isRun = c > 192;
-        const size_t k = isRun ? size_t(c - 192) : 1;
-        if (k > count - n) break;
-        const uint64_t word = 0x0101010101010101ull * (isRun ? p_[1] : c);
-        std::memcpy(dst + n, &word, 8);
-        for (size_t j = 8; j < k; j += 8) std::memcpy(dst + n + j, &word, 8);
-        n += k;
-        p_ += 1 + isRun;
-        if (n == count) return true;
-      }
-      if (n == count) break;
-      if (p_ >= end_) return false;
-      const uint8_t c = *p_++;
-      if (c <= 192) {
-        dst[n++] = c;
-        continue;
-      }
-      if (p_ >= end_) return false;
-      run_ = size_t(c - 192);
-      value_ = *p_++;
-    }
-    return true;
-  }
-
-  const uint8_t* position() const { return p_; }
-
- private:
-  const uint8_t* p_;
-  const uint8_t* end_;
-  size_t run_ = 0;
-  uint8_t value_ = 0;
-};
 
 }  // namespace
 
@@ -86,7 +32,9 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
   // One plane only: several 8-bit planes are a true-colour file, several 1-bit
   // planes a 16-colour one; neither fits the bitmap layouts.
   if (planes != 1) return Fail(error, "pcx: more than one plane");
-  RunDecoder runs(b.data() + kHeaderSize, b.data() + b.size());
+  // The coded data is one stream of lines of `lineBytes` bytes each; a run may
+  // carry over into the next line, as some writers produce.
+  PcxRunDecoder runs(b.data() + kHeaderSize, b.data() + b.size());
 
   if (bits == 8) {
     if (lineBytes < width) return Fail(error, "pcx: line shorter than the width");
@@ -97,20 +45,29 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     picture->width = int32_t(width);
     picture->height = int32_t(height);
     const size_t total = rowsStart + stride * size_t(height);
-    picture->pixels.resize(total + 64);  // room for the last row's wide stores
+    picture->pixels.resize(total + PcxRunDecoder::kSlack);  // room for whole-block stores
     uint8_t* base = picture->pixels.data();
     detail::WriteInfoHeader8(base, int32_t(width), int32_t(height));
-    std::vector<uint8_t> scratch;
-    if (lineBytes > stride) scratch.resize(lineBytes);
-    for (int64_t y = 0; y < height; ++y) {
-      uint8_t* row = base + rowsStart + stride * size_t(y);
-      uint8_t* dst = scratch.empty() ? row : scratch.data();
-      const size_t slack = scratch.empty() ? total + 64 - (rowsStart + stride * size_t(y) + lineBytes) : 0;
-      if (!runs.Read(dst, lineBytes, slack)) return Fail(error, "pcx: pixel data truncated");
-      if (scratch.empty())
+    uint8_t* rows = base + rowsStart;
+    if (lineBytes == stride) {
+      // Stored lines are the output rows: one stream, then the padding cleared.
+      if (!runs.Read(rows, stride * size_t(height), PcxRunDecoder::kSlack))
+        return Fail(error, "pcx: pixel data truncated");
+      if (stride > size_t(width))
+        for (int64_t y = 0; y < height; ++y) std::memset(rows + stride * size_t(y) + width, 0, stride - size_t(width));
+    } else {
+      std::vector<uint8_t> scratch;
+      if (lineBytes > stride) scratch.resize(lineBytes + PcxRunDecoder::kSlack);
+      for (int64_t y = 0; y < height; ++y) {
+        uint8_t* row = rows + stride * size_t(y);
+        uint8_t* dst = scratch.empty() ? row : scratch.data();
+        const size_t slack = scratch.empty() ? total + PcxRunDecoder::kSlack - (rowsStart + stride * size_t(y) + lineBytes)
+                                             : PcxRunDecoder::kSlack;
+        if (!runs.Read(dst, lineBytes, slack)) return Fail(error, "pcx: pixel data truncated");
+        if (!scratch.empty()) std::memcpy(row, scratch.data(), size_t(width));
+        // The block is not zero-filled: the padding is cleared here either way.
         std::memset(row + width, 0, stride - size_t(width));
-      else
-        std::memcpy(row, scratch.data(), size_t(width));
+      }
     }
     // The colour table follows a 12 marker after the data; some writers leave
     // a gap, so the file's last 769 bytes are tried too. Without one the
@@ -145,9 +102,9 @@ PicturePtr DecodePcx(std::span<const uint8_t> b, std::string* error, const Decod
     picture->width = int32_t(width);
     picture->height = int32_t(height);
     picture->pixels.assign(outRow * size_t(height), 0);
-    std::vector<uint8_t> line(lineBytes);
+    std::vector<uint8_t> line(lineBytes + PcxRunDecoder::kSlack);
     for (int64_t y = 0; y < height; ++y) {
-      if (!runs.Read(line.data(), lineBytes, 0)) return Fail(error, "pcx: pixel data truncated");
+      if (!runs.Read(line.data(), lineBytes, PcxRunDecoder::kSlack)) return Fail(error, "pcx: pixel data truncated");
       std::memcpy(&picture->pixels[outRow * size_t(y)], line.data(), used);
     }
     return picture;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "libraries/picture/decode_util.h"
+#include "libraries/picture/pcx_runs.h"
 #include "libraries/picture/render.h"
 #include "tests/libraries/picture/fixture_writer.h"
 
@@ -138,6 +141,212 @@ TEST(PcxHardening, MalformedHeadersAndData) {
   auto pic = DecodePcx(wide, nullptr, {});
   ASSERT_NE(pic, nullptr);
   EXPECT_EQ(pic->width, 65535);
+}
+
+// ---- the block decoder against a plain token loop ----------------------------
+
+struct Plain {
+  bool ok = false;
+  std::vector<uint8_t> out;
+  size_t consumed = 0;  // past the last token read, as position() reports
+};
+
+// The coding as plainly as it can be written.
+Plain PlainDecode(const Bytes& in, size_t total) {
+  Plain r;
+  size_t p = 0;
+  while (r.out.size() < total) {
+    if (p >= in.size()) return {};
+    const uint8_t c = in[p++];
+    if (c <= 192) {
+      r.out.push_back(c);
+      continue;
+    }
+    if (p >= in.size()) return {};
+    r.out.insert(r.out.end(), size_t(c - 192), in[p++]);
+  }
+  r.out.resize(total);
+  r.consumed = p;
+  r.ok = true;
+  return r;
+}
+
+// Tokens of every kind the block decoder tells apart: literals up to 192
+// (192 itself included), short and long runs, runs of bytes above 192,
+// chains of such runs (high bytes in a row), and literal stretches longer
+// than one wide copy.
+Bytes RandomTokens(std::mt19937& rng, size_t tokens) {
+  Bytes b;
+  auto high = [&] { return uint8_t(193 + rng() % 63); };
+  for (size_t t = 0; t < tokens; ++t) {
+    switch (rng() % 9) {
+      case 0:
+      case 1:
+        b.push_back(uint8_t(rng() % 193));
+        break;
+      case 2:
+        b.push_back(192);
+        break;
+      case 3:
+        b.insert(b.end(), {uint8_t(193 + rng() % 8), uint8_t(rng())});
+        break;
+      case 4:
+        b.insert(b.end(), {high(), uint8_t(rng())});
+        break;
+      case 5:
+        b.insert(b.end(), {high(), high()});
+        break;
+      case 6:
+        for (size_t k = 0, n = 30 + rng() % 40; k < n; ++k) b.push_back(uint8_t(rng() % 193));
+        break;
+      case 7:
+        for (size_t k = 0, n = 1 + rng() % 12; k < n; ++k) b.insert(b.end(), {high(), high()});
+        break;
+      case 8:
+        b.insert(b.end(), {255, uint8_t(rng())});
+        break;
+    }
+  }
+  return b;
+}
+
+std::vector<detail::RunPath> Paths() {
+  std::vector<detail::RunPath> paths = {detail::RunPath::Portable};
+  if (detail::PcxRunDecoder::WideAvailable()) paths.push_back(detail::RunPath::Best);
+  return paths;
+}
+
+// Decodes `total` bytes in lines of the given lengths (cycled), each into a
+// block of its own with exactly `slack` bytes after it, so that a write past
+// the slack or a read past the input shows under the address sanitizer.
+Plain BlockDecode(const Bytes& in, size_t total, const std::vector<size_t>& lines, size_t slack, detail::RunPath path) {
+  detail::PcxRunDecoder runs(in.data(), in.data() + in.size(), path);
+  Plain r;
+  for (size_t i = 0; r.out.size() < total; ++i) {
+    const size_t n = std::min(lines[i % lines.size()], total - r.out.size());
+    std::vector<uint8_t> line(n + slack);
+    if (!runs.Read(line.data(), n, slack)) return {};
+    r.out.insert(r.out.end(), line.begin(), line.begin() + long(n));
+  }
+  r.consumed = size_t(runs.position() - in.data());
+  r.ok = true;
+  return r;
+}
+
+// The output of a stream that ends on a whole token.
+size_t OutputOf(const Bytes& in) {
+  size_t n = 0;
+  for (size_t p = 0; p < in.size(); p += in[p] > 192 ? 2 : 1) n += in[p] > 192 ? in[p] - 192 : 1;
+  return n;
+}
+
+void ExpectSame(const Plain& want, const Plain& got, const std::string& what) {
+  ASSERT_EQ(want.ok, got.ok) << what;
+  if (!want.ok) return;
+  EXPECT_EQ(want.consumed, got.consumed) << what;
+  ASSERT_EQ(want.out.size(), got.out.size()) << what;
+  for (size_t i = 0; i < want.out.size(); ++i) ASSERT_EQ(want.out[i], got.out[i]) << what << " at " << i;
+}
+
+TEST(PcxRuns, EveryBlockAlignmentAndLineSplitMatchesThePlainLoop) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 4; ++round) {
+    const Bytes tokens = RandomTokens(rng, 900);
+    // Literals in front move every token to each place in a 64-byte block.
+    for (size_t shift = 0; shift < 64; ++shift) {
+      Bytes in(shift, 5);
+      in.insert(in.end(), tokens.begin(), tokens.end());
+      const size_t full = OutputOf(in);
+      const Plain all = PlainDecode(in, full);
+      ASSERT_TRUE(all.ok);
+      EXPECT_EQ(all.consumed, in.size());
+      for (detail::RunPath path : Paths()) {
+        const std::string what = "round " + std::to_string(round) + " shift " + std::to_string(shift) +
+                                 (path == detail::RunPath::Portable ? " portable" : " wide");
+        // One stream; lines that end inside runs and long runs; lines of one
+        // byte; no slack, which goes token by token.
+        ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
+        ExpectSame(all, BlockDecode(in, full, {1 + rng() % 200, 1 + rng() % 700, 61, 3}, 64, path), what + " lines");
+        if (shift % 16 == 0) {
+          ExpectSame(all, BlockDecode(in, full, {1}, 64, path), what + " single bytes");
+          ExpectSame(all, BlockDecode(in, full, {97}, 0, path), what + " no slack");
+        }
+        // Stopping short leaves the position after the token that ended it.
+        const size_t part = full / 2 + rng() % (full / 2);
+        ExpectSame(PlainDecode(in, part), BlockDecode(in, part, {part}, 64, path), what + " part");
+      }
+    }
+  }
+}
+
+TEST(PcxRuns, TruncatedStreamsFailWithoutReadingPastTheirEnd) {
+  std::mt19937 rng(11);
+  const Bytes tokens = RandomTokens(rng, 600);
+  const size_t full = OutputOf(tokens);
+  ASSERT_TRUE(PlainDecode(tokens, full).ok);
+  // Every cut among the last 200 bytes, some just after a count byte, and a
+  // count byte as the very last byte of a stream that is long enough for blocks.
+  for (size_t keep = tokens.size() - 200; keep < tokens.size(); ++keep) {
+    const Bytes cut(tokens.begin(), tokens.begin() + long(keep));
+    for (detail::RunPath path : Paths()) {
+      const Plain got = BlockDecode(cut, full, {full}, 64, path);
+      EXPECT_FALSE(got.ok) << keep;
+      ExpectSame(PlainDecode(cut, full), got, "cut " + std::to_string(keep));
+    }
+  }
+  Bytes dangling(300, 9);
+  dangling.push_back(0xC5);
+  for (detail::RunPath path : Paths()) {
+    EXPECT_FALSE(BlockDecode(dangling, 305, {305}, 64, path).ok);
+    EXPECT_TRUE(BlockDecode(dangling, 300, {300}, 64, path).ok);
+  }
+}
+
+TEST(PcxRuns, HighByteChainsAlternateCountAndValue) {
+  // 0xC1 0xC1 is one pixel of 0xC1; a chain of them keeps that pairing
+  // whatever place in a block it starts on, and 0xC0 is always a literal.
+  for (size_t lead = 0; lead < 70; ++lead) {
+    Bytes in(lead, 0xC0);
+    for (int k = 0; k < 100; ++k) in.insert(in.end(), {0xC1, uint8_t(0xC1 + k % 63)});
+    in.insert(in.end(), 200, 1);
+    const size_t total = lead + 100 + 200;
+    for (detail::RunPath path : Paths()) {
+      const Plain got = BlockDecode(in, total, {total}, 64, path);
+      ASSERT_TRUE(got.ok) << lead;
+      for (size_t i = 0; i < lead; ++i) ASSERT_EQ(got.out[i], 0xC0) << lead;
+      for (size_t k = 0; k < 100; ++k) ASSERT_EQ(got.out[lead + k], 0xC1 + k % 63) << lead;
+      EXPECT_EQ(got.out[total - 1], 1);
+    }
+  }
+}
+
+// Every row layout of DecodePcx: stored lines as long as the output rows (one
+// stream), shorter (row by row with the row padding as room) and longer
+// (through a scratch line), with runs crossing line ends.
+TEST(Pcx, RowLayoutsMatchThePlainLoop) {
+  std::mt19937 rng(3);
+  for (auto [width, lineBytes] : {std::pair<int32_t, uint16_t>{300, 300}, {301, 304}, {298, 299}, {333, 340}, {64, 64}}) {
+    const int32_t height = 37;
+    const size_t total = size_t(lineBytes) * height;
+    Bytes stream = RandomTokens(rng, total);
+    const Plain plain = PlainDecode(stream, total);
+    ASSERT_TRUE(plain.ok);
+    Bytes pcx = MakePcx(5, 8, width, height, lineBytes, std::vector<uint8_t>(total, 0), nullptr);
+    pcx.resize(128);
+    pcx.insert(pcx.end(), stream.begin(), stream.end());
+    auto pic = DecodePcx(pcx, nullptr, {});
+    ASSERT_NE(pic, nullptr) << width;
+    const size_t stride = detail::Stride8(width);
+    ASSERT_EQ(pic->pixelSize(), 1064 + stride * height);
+    for (int32_t y = 0; y < height; ++y)
+      for (size_t x = 0; x < stride; ++x)
+        ASSERT_EQ(pic->pixels[1064 + y * stride + x], x < size_t(width) ? plain.out[y * lineBytes + x] : 0)
+            << width << " " << x << "," << y;
+    // Without the last byte of the token that completes the picture it fails.
+    Bytes cut = pcx;
+    cut.resize(128 + plain.consumed - 1);
+    EXPECT_EQ(DecodePcx(cut, nullptr, {}), nullptr) << width;
+  }
 }
 
 }  // namespace

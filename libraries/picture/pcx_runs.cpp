@@ -1,0 +1,235 @@
+// Run-length decoding a block of 64 coded bytes at a time: which bytes are
+// counts is worked out for the whole block from one compare, so the steps
+// from token to token only add up lengths instead of waiting on each load.
+#include "libraries/picture/pcx_runs.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace picture::detail {
+
+namespace {
+
+// Coded bytes a block may look at: its own 64, the value byte of a count in
+// its last place, and a 64-byte literal copy from just after that.
+constexpr size_t kBlockReach = 160;
+
+// Given the bytes above 192 of a block that starts on a token, the ones that
+// are counts. In a stretch of such bytes they alternate count, value, count
+// from the stretch's first byte, so a stretch that starts on an odd place has
+// its counts on odd places. Adding a stretch's lowest bit carries through all
+// of it, which marks the stretches that start odd in one step.
+inline uint64_t CountBytes(uint64_t high) {
+  constexpr uint64_t kEven = 0x5555555555555555ull;
+  const uint64_t starts = high & ~(high << 1);
+  const uint64_t oddStretches = high & ~(high + (starts & ~kEven));
+  return (oddStretches & ~kEven) | (high & ~oddStretches & kEven);
+}
+
+struct Sse2 {
+  // The bytes above 192 as bits; `most` gets the most output the block
+  // can give, as if each of them were a count.
+  static uint64_t High(const uint8_t* p, size_t* most) {
+    const __m128i limit = _mm_set1_epi8(char(192));
+    uint64_t low = 0;
+    __m128i sum = _mm_setzero_si128();
+    for (int i = 0; i < 4; ++i) {
+      const __m128i over = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), limit);
+      low |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())))) << (16 * i);
+      sum = _mm_add_epi64(sum, _mm_sad_epu8(over, _mm_setzero_si128()));
+    }
+    *most = 64 + size_t(_mm_cvtsi128_si64(sum)) + size_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
+    return ~low;
+  }
+  static void Copy32(uint8_t* d, const uint8_t* s) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16)));
+  }
+  static void Fill32(uint8_t* d, uint8_t value) {
+    const __m128i v = _mm_set1_epi8(char(value));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), v);
+  }
+  static size_t LowestBit(uint64_t m) { return size_t(__builtin_ctzll(m)); }
+};
+
+// Inlined by the flattened caller below, which has the same target.
+#define SIG_WIDE __attribute__((target("avx2,bmi,bmi2"))) inline
+
+struct Avx2 {
+  SIG_WIDE static uint64_t High(const uint8_t* p, size_t* most) {
+    const __m256i limit = _mm256_set1_epi8(char(192));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i a = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), limit);
+    const __m256i b = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), limit);
+    const uint32_t la = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero)));
+    const uint32_t lb = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, zero)));
+    const __m256i s4 = _mm256_add_epi64(_mm256_sad_epu8(a, zero), _mm256_sad_epu8(b, zero));
+    const __m128i s2 = _mm_add_epi64(_mm256_castsi256_si128(s4), _mm256_extracti128_si256(s4, 1));
+    *most = 64 + size_t(_mm_cvtsi128_si64(s2)) + size_t(_mm_extract_epi64(s2, 1));
+    return ~(uint64_t(la) | uint64_t(lb) << 32);
+  }
+  SIG_WIDE static void Copy32(uint8_t* d, const uint8_t* s) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
+  }
+  SIG_WIDE static void Fill32(uint8_t* d, uint8_t value) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_set1_epi8(char(value)));
+  }
+  SIG_WIDE static size_t LowestBit(uint64_t m) { return size_t(_tzcnt_u64(m)); }
+};
+
+// The tokens of a block near the output's end, one at a time; false if one
+// would reach past `end`, leaving `cur` on it.
+template <class V>
+inline bool BlockTokens(const uint8_t* p, uint64_t counts, size_t& cur, uint8_t*& out, uint8_t* end) {
+  uint8_t* o = out;
+  for (; counts; counts &= counts - 1) {
+    const size_t c = V::LowestBit(counts);
+    const size_t gap = c - cur;
+    const size_t len = size_t(p[c]) - 192;
+    if (size_t(end - o) < gap + len) break;
+    // The literals before the run: the stores may run past them, the run
+    // then writes over that.
+    V::Copy32(o, p + cur);
+    if (gap > 32) V::Copy32(o + 32, p + cur + 32);
+    o += gap;
+    const uint8_t value = p[c + 1];
+    V::Fill32(o, value);
+    if (len > 32) V::Fill32(o + 32, value);
+    o += len;
+    cur = c + 2;
+  }
+  out = o;
+  return !counts;
+}
+
+// True if the block has more than 32 literals in a row, which one 32-byte
+// copy after a run does not cover.
+inline bool LongLiterals(uint64_t counts) {
+  const uint64_t literal = ~(counts | counts << 1);
+  uint64_t run = literal & literal >> 1;  // bit i: literals at i and i + 1
+  run &= run >> 2;
+  run &= run >> 4;
+  run &= run >> 8;
+  run &= run >> 16;  // 32 in a row from bit i
+  return (run & literal >> 32) != 0;
+}
+
+// A whole block whose output is known to fit. A literal at block offset i
+// goes to o + i + shift, shift growing by each run's length less its two
+// bytes, so each token is a bit scan, two loads and two stores: the run at
+// its place, then the literals after it, which the next run cuts short.
+template <class V, bool kLong>
+inline uint8_t* WholeBlock(const uint8_t* p, uint64_t counts, uint8_t* o) {
+  V::Copy32(o, p);
+  if (kLong) V::Copy32(o + 32, p + 32);
+  ptrdiff_t shift = 0;
+  while (counts) {
+    const size_t c = V::LowestBit(counts);
+    counts &= counts - 1;
+    const size_t len = p[c];
+    const uint8_t value = p[c + 1];
+    uint8_t* at = o + (ptrdiff_t(c) + shift);
+    V::Fill32(at, value);
+    if (len > 192 + 32) V::Fill32(at + 32, value);
+    at += len - 192;
+    V::Copy32(at, p + c + 2);
+    if (kLong) V::Copy32(at + 32, p + c + 34);
+    shift += ptrdiff_t(len) - 194;
+  }
+  return o + (ptrdiff_t(64) + shift);
+}
+
+// Decodes whole tokens while the input has a block's reach left and the next
+// token fits before `end`; writes may reach kSlack bytes past `end`. Stops on
+// a token boundary; returns the new output position and moves `in`.
+template <class V>
+inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uint8_t* end) {
+  const uint8_t* p = in;
+  while (size_t(inEnd - p) >= kBlockReach) {
+    size_t most;
+    const uint64_t counts = CountBytes(V::High(p, &most));
+    if (size_t(end - o) >= most) {
+      // A count in the last place takes the next block's first byte.
+      const size_t next = 64 + (counts >> 63);
+      o = (LongLiterals(counts) ? WholeBlock<V, true>(p, counts, o) : WholeBlock<V, false>(p, counts, o)) + (next - 64);
+      p += next;
+      continue;
+    }
+    size_t cur = 0;
+    if (!BlockTokens<V>(p, counts, cur, o, end)) {
+      in = p + cur;
+      return o;
+    }
+    // Literals to the block's end, unless the last byte was a count.
+    if (cur < 64) {
+      const size_t gap = 64 - cur;
+      if (size_t(end - o) < gap) {
+        in = p + cur;
+        return o;
+      }
+      V::Copy32(o, p + cur);
+      if (gap > 32) V::Copy32(o + 32, p + cur + 32);
+      o += gap;
+      cur = 64;
+    }
+    p += cur;
+  }
+  in = p;
+  return o;
+}
+
+__attribute__((flatten)) uint8_t* BlocksPortable(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uint8_t* end) {
+  return Blocks<Sse2>(in, inEnd, o, end);
+}
+
+__attribute__((target("avx2,bmi,bmi2"), flatten)) uint8_t* BlocksWide(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o,
+                                                              uint8_t* end) {
+  return Blocks<Avx2>(in, inEnd, o, end);
+}
+
+}  // namespace
+
+bool PcxRunDecoder::WideAvailable() {
+  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
+  return has;
+}
+
+PcxRunDecoder::PcxRunDecoder(const uint8_t* p, const uint8_t* end, RunPath path)
+    : p_(p), end_(end), wide_(path == RunPath::Best && WideAvailable()) {}
+
+bool PcxRunDecoder::Read(uint8_t* dst, size_t count, size_t slack) {
+  size_t n = std::min(run_, count);
+  std::memset(dst, value_, n);
+  run_ -= n;
+  // Blocks stop only near the input's end or at a token crossing `count`,
+  // which the loop below finishes; trying them again would gain nothing.
+  if (n < count && slack >= kSlack && end_ - p_ >= ptrdiff_t(kBlockReach)) {
+    uint8_t* o = wide_ ? BlocksWide(p_, end_, dst + n, dst + count) : BlocksPortable(p_, end_, dst + n, dst + count);
+    n = size_t(o - dst);
+  }
+  while (n < count) {
+    if (run_) {
+      const size_t k = std::min(run_, count - n);
+      std::memset(dst + n, value_, k);
+      n += k;
+      run_ -= k;
+      continue;
+    }
+    // Token by token: the input's last bytes, and a token crossing `count`.
+    if (p_ >= end_) return false;
+    const uint8_t c = *p_++;
+    if (c <= 192) {
+      dst[n++] = c;
+      continue;
+    }
+    if (p_ >= end_) return false;
+    run_ = size_t(c - 192);
+    value_ = *p_++;
+  }
+  return true;
+}
+
+}  // namespace picture::detail
