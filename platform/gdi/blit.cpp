@@ -192,6 +192,7 @@ BOOL StretchCore(DC& dst, int xd, int yd, int wd, int hd, cairo_surface_t* src, 
     }
     // A plain copy between different surfaces needs no intermediate picture.
     if (rop == SRCCOPY && !mx && !my && ws == wd && hs == hd && src_mono == IsMono(dst) && src != dst.target) {
+        if (CopyPixels(dst, xd, yd, wd, hd, src, xs, ys)) return TRUE;
         cairo_t* cr = Prepare(dst);
         if (!cr) return TRUE;
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

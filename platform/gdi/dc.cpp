@@ -1,4 +1,5 @@
 // Device contexts: state, clipping and the line and shape primitives.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -153,6 +154,90 @@ void Finish(DC& dc) {
         bm->SyncToBits();
     }
     if (bm && bm->direct) cairo_surface_flush(bm->surface);
+}
+
+namespace {
+
+bool PlainSurface(cairo_surface_t* s) {
+    return s && cairo_surface_get_type(s) == CAIRO_SURFACE_TYPE_IMAGE &&
+           cairo_image_surface_get_format(s) == CAIRO_FORMAT_RGB24 && cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
+}
+
+bool Intersect(cairo_rectangle_int_t* a, const cairo_rectangle_int_t& b) {
+    int l = std::max(a->x, b.x), t = std::max(a->y, b.y);
+    int r = std::min(a->x + a->width, b.x + b.width), btm = std::min(a->y + a->height, b.y + b.height);
+    if (r <= l || btm <= t) return false;
+    *a = cairo_rectangle_int_t{l, t, r - l, btm - t};
+    return true;
+}
+
+// Writes into the DC's target pixels: fn(part) for each part of the target
+// rectangle `area` that the surface and the DC's clip let through. Keeps a
+// memory DC's separate DIB bits in step, as Prepare and Finish do.
+template <class Fn>
+void DirectWrite(DC& dc, cairo_rectangle_int_t area, Fn fn) {
+    cairo_rectangle_int_t whole{0, 0, cairo_image_surface_get_width(dc.target),
+                                cairo_image_surface_get_height(dc.target)};
+    if (!Intersect(&area, whole)) return;
+    if (dc.kind == DcKind::Memory) {
+        auto bm = Bitmaps().Get(dc.bitmap);
+        if (bm) bm->SyncFromBits();
+    }
+    cairo_surface_flush(dc.target);
+    // Without an application clip the visible region serves as it is, uncopied.
+    cairo_region_t* own = dc.st.clip ? EffectiveClip(dc) : nullptr;
+    const cairo_region_t* clip = own ? own : dc.vis;
+    if (!clip) {
+        fn(area);
+    } else {
+        int n = cairo_region_num_rectangles(clip);
+        for (int i = 0; i < n; ++i) {
+            cairo_rectangle_int_t part;
+            cairo_region_get_rectangle(clip, i, &part);
+            if (Intersect(&part, area)) fn(part);
+        }
+    }
+    if (own) cairo_region_destroy(own);
+    cairo_surface_mark_dirty_rectangle(dc.target, area.x, area.y, area.width, area.height);
+    Finish(dc);
+}
+
+}  // namespace
+
+bool FillSolid(DC& dc, int l, int t, int r, int b, COLORREF c) {
+    if (!PlainSurface(dc.target) || r <= l || b <= t) return false;
+    POINT o = ToTarget(dc, l, t);
+    uint8_t* data = cairo_image_surface_get_data(dc.target);
+    int stride = cairo_image_surface_get_stride(dc.target);
+    uint32_t px = 0xFF000000u | ToPixel(c);  // cairo writes an opaque colour with a full top byte too
+    DirectWrite(dc, cairo_rectangle_int_t{o.x, o.y, r - l, b - t}, [&](const cairo_rectangle_int_t& p) {
+        for (int y = p.y; y < p.y + p.height; ++y) {
+            uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride) + p.x;
+            std::fill(row, row + p.width, px);
+        }
+    });
+    return true;
+}
+
+bool CopyPixels(DC& dc, int x, int y, int w, int h, cairo_surface_t* src, int sx, int sy) {
+    if (!PlainSurface(dc.target) || !PlainSurface(src) || src == dc.target || w <= 0 || h <= 0) return false;
+    // Source pixels outside the source surface come out black through cairo: left to it.
+    if (sx < 0 || sy < 0 || sx > cairo_image_surface_get_width(src) - w ||
+        sy > cairo_image_surface_get_height(src) - h)
+        return false;
+    cairo_surface_flush(src);
+    POINT o = ToTarget(dc, x, y);
+    uint8_t* data = cairo_image_surface_get_data(dc.target);
+    int stride = cairo_image_surface_get_stride(dc.target);
+    const uint8_t* sdata = cairo_image_surface_get_data(src);
+    int sstride = cairo_image_surface_get_stride(src);
+    DirectWrite(dc, cairo_rectangle_int_t{o.x, o.y, w, h}, [&](const cairo_rectangle_int_t& p) {
+        for (int yy = p.y; yy < p.y + p.height; ++yy) {
+            const uint8_t* from = sdata + static_cast<size_t>(sy + yy - o.y) * sstride + size_t(sx + p.x - o.x) * 4;
+            std::memcpy(data + static_cast<size_t>(yy) * stride + size_t(p.x) * 4, from, size_t(p.width) * 4);
+        }
+    });
+    return true;
 }
 
 namespace {
@@ -879,6 +964,15 @@ int FillRectWith(HDC hDC, const RECT* lprc, HBRUSH hbr, bool invert) {
     if (!dc || !lprc) return 0;
     int l = Clamp(lprc->left), t = Clamp(lprc->top), r = Clamp(lprc->right), b = Clamp(lprc->bottom);
     if (r <= l || b <= t) return 1;
+    if (!invert) {
+        // The erase of every window in a repaint lands here: an opaque solid
+        // brush needs no compositing.
+        COLORREF c = 0;
+        auto br = ResolveBrush(hbr, &c);
+        static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
+        if (hbr == dc_brush) c = dc->st.dc_brush;
+        if (br && br->style == BS_SOLID && FillSolid(*dc, l, t, r, b, c)) return 1;
+    }
     cairo_t* cr = Prepare(*dc);
     if (!cr) return 1;
     if (invert) {

@@ -36,6 +36,7 @@ struct Font {
     LOGFONTA lf{};
     PangoFontDescription* desc = nullptr;
     std::string family_utf8;  // the installed family actually used
+    uint64_t serial = 0;      // unique per font ever made: keys cached layouts, never reused
     ~Font();
 };
 
@@ -144,6 +145,13 @@ cairo_region_t* EffectiveClip(DC& dc);
 // when the DC cannot draw (no surface). Finish after drawing.
 cairo_t* Prepare(DC& dc);
 void Finish(DC& dc);
+// Straight pixel writes for the two commonest operations of a repaint, which
+// cairo would send through its general compositor: an opaque solid colour
+// over an integer rectangle, and an unscaled copy between RGB24 surfaces.
+// Coordinates are logical (destination) and target pixels (source). Both
+// return false when the case is not theirs; the caller then draws with cairo.
+bool FillSolid(DC& dc, int l, int t, int r, int b, COLORREF c);
+bool CopyPixels(DC& dc, int x, int y, int w, int h, cairo_surface_t* src, int sx, int sy);
 // A DC going away: the cached context must not take its clip for another's.
 void ForgetContext(const DC* dc);
 // Logical to target pixel coordinates.

@@ -5,12 +5,14 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
+#include <unordered_map>
 
 #include "platform/gdi/gdi_internal.h"
 #include "platform/kernel/codepage.h"
@@ -155,6 +157,8 @@ WINEXPORT HFONT CreateFontIndirectA(const LOGFONTA* lf) {
     pango_font_description_set_weight(d, static_cast<PangoWeight>(w));
     if (lf->lfItalic) pango_font_description_set_style(d, PANGO_STYLE_ITALIC);
     f->desc = d;
+    static std::atomic<uint64_t> serials{0};
+    f->serial = ++serials;
     return Fonts().Add(f);
 }
 
@@ -227,6 +231,31 @@ std::string ToUtf8(LPCSTR s, int c) {
     return out;
 }
 
+// Windows repaint the same labels in the same fonts over and over, and
+// itemising and shaping a text costs more than drawing it. Laid-out texts are
+// kept per thread (layouts belong to the thread's pango context), keyed by
+// the font's serial and the text; the colour is set at drawing time, so one
+// layout serves any colour. The caller must not change the layout.
+PangoLayout* SharedLayout(const Font& f, const std::string& utf8) {
+    struct Cache {
+        std::unordered_map<std::string, PangoLayout*> map;
+        ~Cache() { Clear(); }
+        void Clear() {
+            for (auto& e : map) g_object_unref(e.second);
+            map.clear();
+        }
+    };
+    thread_local Cache cache;
+    std::string key(reinterpret_cast<const char*>(&f.serial), sizeof f.serial);
+    key += utf8;
+    auto it = cache.map.find(key);
+    if (it != cache.map.end()) return it->second;
+    if (cache.map.size() >= 1024) cache.Clear();
+    PangoLayout* l = MakeLayout(f, utf8);
+    cache.map.emplace(std::move(key), l);
+    return l;
+}
+
 int LayoutBaseline(PangoLayout* l) { return pango_layout_get_baseline(l) / PANGO_SCALE; }
 
 void DrawLayout(DC& dc, cairo_t* cr, PangoLayout* l, int x, int y, int w, int h, bool opaque) {
@@ -273,7 +302,7 @@ WINEXPORT BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* in_r
         Finish(*dc);
         return TRUE;
     }
-    PangoLayout* l = MakeLayout(*f, u);
+    PangoLayout* l = SharedLayout(*f, u);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(l, &w, &h);
     UINT a = dc->st.text_align;
@@ -295,7 +324,6 @@ WINEXPORT BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* in_r
     }
     DrawLayout(*dc, cr, l, left, top, w, h, dc->st.bk_mode == OPAQUE && !(options & ETO_OPAQUE));
     cairo_restore(cr);
-    g_object_unref(l);
     Finish(*dc);
     return TRUE;
 }
@@ -311,10 +339,9 @@ WINEXPORT BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR s, int c, LPSIZE sz) {
     auto f = DcFont(*dc);
     if (!f) return FALSE;
     std::string u = ToUtf8(s, c);
-    PangoLayout* l = MakeLayout(*f, u.empty() ? std::string("A") : u);
+    PangoLayout* l = SharedLayout(*f, u.empty() ? std::string("A") : u);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(l, &w, &h);
-    g_object_unref(l);
     *sz = SIZE{u.empty() ? 0 : w, h};
     return TRUE;
 }
