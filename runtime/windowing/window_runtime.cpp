@@ -333,6 +333,7 @@ bool WindowRuntime::LoadWindow(WindowId id, bool reuse, bool modal, HWND owner) 
     LoadedWindow loaded;
     loaded.id = id;
     loaded.modal = modal;
+    if (modal) loaded.activeBeforeModal = GetActiveWindow();  // before the new window takes it
     loaded.pristine = w->records;
     std::vector<bool> visible;
     if (!CreateWindowUnits(*w, loaded, reuse, owner, visible)) {
@@ -488,6 +489,14 @@ void WindowRuntime::WindowClosed(WindowId window) {
     if (WindowTemplate* w = app_.Table().Find(window)) w->records = std::move(closed.pristine);
     for (auto& [h, enabled] : closed.disabledByModal)
         if (enabled && IsWindow(h)) EnableWindow(h, TRUE);
+    // The modal window was hidden, and gave up activation, while its owners
+    // were still disabled, so nothing took it: hand it back to the window
+    // that had it, as a dialog's end does.
+    HWND back = closed.activeBeforeModal;
+    if (back && IsWindow(back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
+        HWND now = GetActiveWindow();
+        if (!now || now == closed.hwnd || !IsWindowVisible(now)) SetActiveWindow(back);
+    }
     if (loaded_.empty() && loopStarted_) PostQuitMessage(0);
 }
 

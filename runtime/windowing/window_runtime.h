@@ -27,6 +27,7 @@ struct LoadedWindow {
     bool modal = false;
     std::vector<TemplateRecord> pristine;  // the records as they were before this load
     std::vector<std::pair<HWND, bool>> disabledByModal;  // window, was enabled
+    HWND activeBeforeModal = 0;  // given activation back when the modal window closes
 };
 
 class WindowRuntime {

@@ -144,6 +144,9 @@ TEST_F(RealWindowsTest, ResultWindowLoadsModallyAndReturnsWhenClosed) {
     EXPECT_FALSE(Windows().IsLoaded(kResultWindow));
     EXPECT_FALSE(startEnabledWhileModal);
     EXPECT_TRUE(IsWindowEnabled(start));
+    // The window that was active before is active again, as after a dialog:
+    // keys go to it without a click.
+    EXPECT_EQ(GetActiveWindow(), start);
     EXPECT_EQ(Record().Routines(),
               (std::vector<int>{compiled_program::kRoutine_StartWindowCreated, compiled_program::kRoutine_ResultWindowCreated,
                                 compiled_program::kRoutine_ResultWindowDestroyed}));
