@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/gdi/gdi_internal.h"
 #include "win/user.h"
@@ -204,6 +205,8 @@ void DirectWrite(DC& dc, cairo_rectangle_int_t area, Fn fn) {
 
 }  // namespace
 
+static_assert(sizeof(wchar_t) == sizeof(uint32_t), "FillSolid fills pixels as wchar_t");
+
 bool FillSolid(DC& dc, int l, int t, int r, int b, COLORREF c) {
     if (!PlainSurface(dc.target) || r <= l || b <= t) return false;
     POINT o = ToTarget(dc, l, t);
@@ -212,8 +215,9 @@ bool FillSolid(DC& dc, int l, int t, int r, int b, COLORREF c) {
     uint32_t px = 0xFF000000u | ToPixel(c);  // cairo writes an opaque colour with a full top byte too
     DirectWrite(dc, cairo_rectangle_int_t{o.x, o.y, r - l, b - t}, [&](const cairo_rectangle_int_t& p) {
         for (int y = p.y; y < p.y + p.height; ++y) {
-            uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride) + p.x;
-            std::fill(row, row + p.width, px);
+            // wmemset fills 32-bit units with the C library's vector code; a plain loop here stores one pixel at a time.
+            auto* row = reinterpret_cast<wchar_t*>(data + static_cast<size_t>(y) * stride) + p.x;
+            wmemset(row, static_cast<wchar_t>(px), static_cast<size_t>(p.width));
         }
     });
     return true;
