@@ -14,47 +14,111 @@
 namespace platform::user {
 namespace {
 
-// Caption titles are laid out once and kept: shaping a title with its CJK
-// font costs more than the rest of a frame, and activation changes repaint
-// the same few captions again and again.
-class TitleLayouts {
-public:
-    ~TitleLayouts() {
-        for (auto& e : entries_)
-            if (e.layout) g_object_unref(e.layout);
+// What a caption bar shows, in the bar's own coordinates.
+struct CaptionLook {
+    int width = 0, height = 0;
+    COLORREF from = 0, to = 0, text = 0;
+    std::string title;  // UTF-8
+    int titleWidth = 0;
+    std::vector<std::pair<RECT, UINT>> buttons;  // rectangle, DrawFrameControl state
+    bool operator==(const CaptionLook& o) const {
+        if (width != o.width || height != o.height || from != o.from || to != o.to || text != o.text ||
+            title != o.title || titleWidth != o.titleWidth || buttons.size() != o.buttons.size())
+            return false;
+        for (size_t i = 0; i < buttons.size(); ++i)
+            if (!EqualRect(&buttons[i].first, &o.buttons[i].first) || buttons[i].second != o.buttons[i].second)
+                return false;
+        return true;
     }
-    // A layout of `title` ellipsized to `width` pixels, ready for `cr`.
-    PangoLayout* Get(cairo_t* cr, const std::string& title, int width) {
+};
+
+void DrawCaption(HDC dc, const CaptionLook& look) {
+    if (auto dcp = gdi::Dcs().Get(dc)) {
+        if (cairo_t* cr = gdi::Prepare(*dcp)) {
+            cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, look.width, 0);
+            cairo_pattern_add_color_stop_rgb(g, 0, GetRValue(look.from) / 255.0, GetGValue(look.from) / 255.0,
+                                             GetBValue(look.from) / 255.0);
+            cairo_pattern_add_color_stop_rgb(g, 1, GetRValue(look.to) / 255.0, GetGValue(look.to) / 255.0,
+                                             GetBValue(look.to) / 255.0);
+            cairo_set_source(cr, g);
+            cairo_rectangle(cr, 0, 0, look.width, look.height);
+            cairo_fill(cr);
+            cairo_pattern_destroy(g);
+            // Title in the CJK UI font, clipped before the buttons.
+            if (!look.title.empty() && look.titleWidth > 0) {
+                PangoLayout* l = pango_cairo_create_layout(cr);
+                PangoFontDescription* fd = gdi::UiFontDescription(true);
+                pango_layout_set_font_description(l, fd);
+                pango_font_description_free(fd);
+                pango_layout_set_text(l, look.title.data(), static_cast<int>(look.title.size()));
+                pango_layout_set_width(l, look.titleWidth * PANGO_SCALE);
+                pango_layout_set_ellipsize(l, PANGO_ELLIPSIZE_END);
+                int tw, th;
+                pango_layout_get_pixel_size(l, &tw, &th);
+                gdi::SetSource(cr, look.text);
+                cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+                cairo_move_to(cr, 4, (look.height - th) / 2);
+                pango_cairo_show_layout(cr, l);
+                cairo_new_path(cr);
+                g_object_unref(l);
+            }
+            gdi::Finish(*dcp);
+        }
+    }
+    for (const auto& [rect, state] : look.buttons) {
+        RECT br = rect;
+        DrawFrameControl(dc, &br, DFC_CAPTION, state);
+    }
+}
+
+// Caption bars are drawn once per look and kept as pictures: laying out the
+// title and drawing the gradient and buttons cost far more than copying the
+// bar, and every activation change repaints the same few bars.
+class CaptionImages {
+public:
+    // A memory DC holding the bar drawn as `look`, compatible with `target`.
+    HDC Get(HDC target, const CaptionLook& look) {
         ++clock_;
         Entry* slot = &entries_[0];
         for (auto& e : entries_) {
-            if (e.layout && e.width == width && e.title == title) {
+            if (e.dc && e.look == look) {
                 e.used = clock_;
-                pango_cairo_update_layout(cr, e.layout);
-                return e.layout;
+                return e.dc;
             }
             if (e.used < slot->used) slot = &e;
         }
-        if (slot->layout) g_object_unref(slot->layout);
-        PangoLayout* l = pango_cairo_create_layout(cr);
-        PangoFontDescription* fd = gdi::UiFontDescription(true);
-        pango_layout_set_font_description(l, fd);
-        pango_font_description_free(fd);
-        pango_layout_set_text(l, title.data(), static_cast<int>(title.size()));
-        pango_layout_set_width(l, width * PANGO_SCALE);
-        pango_layout_set_ellipsize(l, PANGO_ELLIPSIZE_END);
-        *slot = Entry{title, width, l, clock_};
-        return l;
+        Drop(*slot);
+        HDC dc = CreateCompatibleDC(target);
+        HBITMAP bmp = dc ? CreateCompatibleBitmap(target, look.width, look.height) : 0;
+        if (!bmp) {
+            if (dc) DeleteDC(dc);
+            return 0;
+        }
+        slot->old = SelectObject(dc, bmp);
+        slot->dc = dc;
+        slot->bmp = bmp;
+        slot->look = look;
+        slot->used = clock_;
+        DrawCaption(dc, look);
+        return dc;
     }
 
 private:
     struct Entry {
-        std::string title;
-        int width = 0;
-        PangoLayout* layout = nullptr;
+        CaptionLook look;
+        HDC dc = 0;
+        HBITMAP bmp = 0;
+        HGDIOBJ old = 0;
         uint64_t used = 0;
     };
-    Entry entries_[8];
+    static void Drop(Entry& e) {
+        if (!e.dc) return;
+        SelectObject(e.dc, e.old);
+        DeleteObject(e.bmp);
+        DeleteDC(e.dc);
+        e = Entry{};
+    }
+    Entry entries_[6];
     uint64_t clock_ = 0;
 };
 
@@ -160,42 +224,19 @@ void NcPaint(HWND h) {
     bool active = w->nc_active;
     if (n.caption) {
         RECT cap{r.left, r.top, r.right, r.top + n.caption - 1};
-        HDC d = dc;
-        auto dcp = gdi::Dcs().Get(d);
-        if (dcp) {
-            cairo_t* cr = gdi::Prepare(*dcp);
-            if (cr) {
-                COLORREF c1 = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-                COLORREF c2 = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
-                cairo_pattern_t* g = cairo_pattern_create_linear(cap.left, 0, cap.right, 0);
-                cairo_pattern_add_color_stop_rgb(g, 0, GetRValue(c1) / 255.0, GetGValue(c1) / 255.0, GetBValue(c1) / 255.0);
-                cairo_pattern_add_color_stop_rgb(g, 1, GetRValue(c2) / 255.0, GetGValue(c2) / 255.0, GetBValue(c2) / 255.0);
-                cairo_set_source(cr, g);
-                cairo_rectangle(cr, cap.left, cap.top, cap.right - cap.left, cap.bottom - cap.top);
-                cairo_fill(cr);
-                cairo_pattern_destroy(g);
-                // Title in the CJK UI font, clipped before the buttons.
-                auto buttons = CaptionButtons(*w);
-                int limit = buttons.empty() ? cap.right - 2 : buttons.back().rect.left - 2;
-                std::string title = GbkToUtf8(w->text);
-                if (!title.empty() && limit > cap.left + 4) {
-                    thread_local TitleLayouts layouts;
-                    PangoLayout* l = layouts.Get(cr, title, limit - cap.left - 4);
-                    int tw, th;
-                    pango_layout_get_pixel_size(l, &tw, &th);
-                    gdi::SetSource(cr, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-                    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
-                    cairo_move_to(cr, cap.left + 4, cap.top + (cap.bottom - cap.top - th) / 2);
-                    pango_cairo_show_layout(cr, l);
-                    cairo_new_path(cr);
-                }
-                gdi::Finish(*dcp);
-            }
+        CaptionLook look;
+        look.width = cap.right - cap.left;
+        look.height = cap.bottom - cap.top;
+        look.from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+        look.to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
+        look.text = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
+        auto buttons = CaptionButtons(*w);
+        int limit = buttons.empty() ? cap.right - 2 : buttons.back().rect.left - 2;
+        if (limit > cap.left + 4) {
+            look.title = GbkToUtf8(w->text);
+            look.titleWidth = limit - cap.left - 4;
         }
-        RECT line{r.left, cap.bottom, r.right, cap.bottom + 1};
-        FillRect(dc, &line, static_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        for (auto& b : CaptionButtons(*w)) {
-            RECT br = b.rect;
+        for (auto& b : buttons) {
             UINT kind = b.hit == HTCLOSE ? DFCS_CAPTIONCLOSE
                                          : (b.hit == HTMINBUTTON ? DFCS_CAPTIONMIN
                                                                  : ((w->style & WS_MAXIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX));
@@ -203,8 +244,17 @@ void NcPaint(HWND h) {
             if (b.hit == HTMAXBUTTON && !(w->style & WS_MAXIMIZEBOX)) state |= DFCS_INACTIVE;
             if (b.hit == HTMINBUTTON && !(w->style & WS_MINIMIZEBOX)) state |= DFCS_INACTIVE;
             if (b.hit == HTCLOSE && (w->cls->style & CS_NOCLOSE)) state |= DFCS_INACTIVE;
-            DrawFrameControl(dc, &br, DFC_CAPTION, state);
+            RECT br = b.rect;
+            OffsetRect(&br, -cap.left, -cap.top);
+            look.buttons.push_back({br, state});
         }
+        // The UI thread draws every frame; the pictures live as long as it.
+        static CaptionImages* images = new CaptionImages;
+        if (look.width > 0 && look.height > 0) {
+            if (HDC bar = images->Get(dc, look)) BitBlt(dc, cap.left, cap.top, look.width, look.height, bar, 0, 0, SRCCOPY);
+        }
+        RECT line{r.left, cap.bottom, r.right, cap.bottom + 1};
+        FillRect(dc, &line, static_cast<HBRUSH>(COLOR_BTNFACE + 1));
         r.top += n.caption;
     }
     if (w->exstyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
