@@ -63,28 +63,39 @@ void SubtractSiblingsAbove(cairo_region_t* rg, const Wnd& w) {
 
 namespace {
 
+// Whether a visible sibling above overlaps a window, remembered until a
+// window moves, is sized, shown, hidden or restacked: asking it afresh for
+// each of n siblings tested n*n/2 pairs on every repaint of them.
+bool OverlapsAbove(const Wnd& x) {
+    const Wnd* p = x.parent_ptr;
+    if (!x.parent || !p) return false;
+    uint64_t epoch = S().layout_epoch;
+    if (x.above_epoch == epoch) return x.above_overlap;
+    bool hit = false;
+    for (const Wnd* s : p->kid_ptrs) {
+        if (s == &x) break;
+        if (s && (s->style & WS_VISIBLE) && s->rect.left < x.rect.right && s->rect.right > x.rect.left &&
+            s->rect.top < x.rect.bottom && s->rect.bottom > x.rect.top) {
+            hit = true;
+            break;
+        }
+    }
+    x.above_overlap = hit;
+    x.above_epoch = epoch;
+    return hit;
+}
+
 // The common case: no window regions on the way up and no sibling above that
 // overlaps. Then the visible part is one rectangle, found without building
 // regions; false sends the caller to the general path.
 bool VisibleRect(const Wnd& w, bool client, cairo_rectangle_int_t* out) {
     if (w.shape) return false;
-    auto overlaps_above = [](const Wnd& x) {
-        const Wnd* p = x.parent_ptr;
-        if (!x.parent || !p) return false;
-        for (const Wnd* s : p->kid_ptrs) {
-            if (s == &x) return false;
-            if (s && (s->style & WS_VISIBLE) && s->rect.left < x.rect.right && s->rect.right > x.rect.left &&
-                s->rect.top < x.rect.bottom && s->rect.bottom > x.rect.top)
-                return true;
-        }
-        return false;
-    };
-    if (overlaps_above(w)) return false;
+    if (OverlapsAbove(w)) return false;
     POINT o = client ? ClientOriginInTop(w) : OriginInTop(w);
     const RECT& own = client ? w.client : w.rect;
     RECT r{o.x, o.y, o.x + (own.right - own.left), o.y + (own.bottom - own.top)};
     for (const Wnd* a = w.parent ? w.parent_ptr : nullptr; a; a = a->parent ? a->parent_ptr : nullptr) {
-        if (a->shape || overlaps_above(*a)) return false;
+        if (a->shape || OverlapsAbove(*a)) return false;
         POINT c = ClientOriginInTop(*a);
         RECT ar{c.x, c.y, c.x + (a->client.right - a->client.left), c.y + (a->client.bottom - a->client.top)};
         r.left = std::max(r.left, ar.left);

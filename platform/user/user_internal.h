@@ -60,6 +60,10 @@ struct Wnd {
     // leaves its parent's lists before it is freed, and children go first.
     std::vector<Wnd*> kid_ptrs;
     Wnd* parent_ptr = nullptr;
+    // Painting's memo of whether a visible sibling above overlaps this
+    // window, valid while above_epoch equals State::layout_epoch.
+    mutable uint64_t above_epoch = 0;
+    mutable bool above_overlap = false;
     cairo_region_t* update = nullptr;  // client coordinates
     bool erase = false;
     bool nc_dirty = false;
@@ -114,6 +118,8 @@ struct State {
     // Indexed by the handle's slot; an entry counts only if its handle matches.
     std::vector<std::shared_ptr<Wnd>> by_slot;
     std::vector<HWND> toplevels;  // z-order, front is the top
+    // Counts changes of any window's rectangle, visibility or stacking (LayoutChanged).
+    uint64_t layout_epoch = 1;
     std::map<std::string, std::shared_ptr<WndClass>> classes;  // key: lower-case name
     ATOM next_atom = 0xC000;
     HWND active = 0;
@@ -160,6 +166,9 @@ struct State {
 };
 
 State& S();
+// A window moved, was sized, shown, hidden or restacked: what painting
+// remembers about overlapping siblings no longer holds.
+inline void LayoutChanged() { ++S().layout_epoch; }
 uint64_t NowMs();
 void EnsureUiThread();
 bool OnUiThread();

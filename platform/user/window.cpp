@@ -139,6 +139,7 @@ void RebuildKids(HWND parent) {
     if (!p) return;
     p->kid_ptrs.clear();
     for (HWND c : p->children) p->kid_ptrs.push_back(Get(c).get());
+    LayoutChanged();
 }
 
 void Unlink(const Wnd& w) {
@@ -275,6 +276,7 @@ BOOL SetWindowPosCore(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT 
         p.rgrc[2] = oldc;
         p.lppos = &wp;
         w->rect = nr;
+        LayoutChanged();
         Call(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
         w = Get(hwnd);
         if (!w) return FALSE;
@@ -283,6 +285,7 @@ BOOL SetWindowPosCore(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT 
         if (w->client.bottom < w->client.top) w->client.bottom = w->client.top;
     } else if (moved) {
         w->rect = nr;
+        LayoutChanged();
         OffsetRect(&w->client, nr.left - old.left, nr.top - old.top);
     }
     if (!(flags & SWP_NOZORDER)) {
@@ -296,6 +299,7 @@ BOOL SetWindowPosCore(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT 
     }
     if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
     if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
+    if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) LayoutChanged();
     if (!w->parent && (sized || !w->surface)) ResizeSurface(*w);
     bool now_visible = (w->style & WS_VISIBLE) != 0;
     if (now_visible && !(flags & SWP_NOREDRAW) &&
@@ -420,6 +424,7 @@ WINEXPORT HWND CreateWindowExA(DWORD ex, LPCSTR cls_name, LPCSTR title, DWORD st
         if (mmi.ptMaxTrackSize.y > 0) h = std::min(h, static_cast<int>(mmi.ptMaxTrackSize.y));
         wnd->rect = RECT{x, y, x + w, y + h};
         wnd->client = wnd->rect;
+        LayoutChanged();
     }
     CREATESTRUCTA cs{param, inst, menu, parent, h, w, y, x, static_cast<LONG>(style), title, cls_name, ex};
     if (!Call(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
@@ -449,6 +454,7 @@ WINEXPORT HWND CreateWindowExA(DWORD ex, LPCSTR cls_name, LPCSTR title, DWORD st
     if (want_minmax && !want_visible) {
         // Minimising or maximising an invisible window leaves it invisible.
         wnd->style &= ~WS_VISIBLE;
+        LayoutChanged();
     }
     return hwnd;
 }
@@ -596,6 +602,7 @@ WINEXPORT LONG_PTR SetWindowLongPtrA(HWND h, int i, LONG_PTR v) {
                 if ((nv & WS_VISIBLE) != vis) {
                     if (nv & WS_VISIBLE) w->style |= WS_VISIBLE;
                     else w->style &= ~WS_VISIBLE;
+                    LayoutChanged();
                     if (w->parent) {
                         RECT r = w->rect;
                         ExposeInParent(*w, r);

@@ -128,3 +128,49 @@ TEST_F(Painting, EraseBackgroundUsesTheClassBrushOrAsksThePainter) {
     EndPaint(p, &ps);
     SetClassLongPtrA(p, GCL_HBRBACKGROUND, COLOR_BTNFACE + 1);
 }
+
+// Painting remembers which windows no sibling above overlaps; every way a
+// sibling can come to overlap (moving, sizing, showing, a new window on top)
+// must be seen by the lower window's next repaint alone.
+TEST_F(Painting, ALowerSiblingRepaintSeesEachNewOverlap) {
+    HWND p = Top("p", 0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+    SetWindowLongPtrA(p, GWLP_USERDATA, kBlue | (LONG_PTR{1} << 40));
+    HWND lower = Child(p, 1, 10, 10, 50, 50, kRed);
+    HWND upper = Child(p, 2, 120, 10, 50, 50, kGreen);
+    auto repaint_lower_only = [&] {
+        SigTestWaitIdle(500);
+        InvalidateRect(lower, nullptr, TRUE);
+        SigTestWaitIdle(500);
+    };
+    repaint_lower_only();
+    ASSERT_EQ(SigTestWindowPixel(p, 40, 40), kRed);
+
+    SetWindowPos(upper, 0, 30, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 40, 40), kGreen) << "moved over";
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kRed);
+
+    SetWindowPos(upper, 0, 0, 0, 5, 5, SWP_NOZORDER);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kRed) << "moved off";
+    SetWindowPos(upper, 0, 0, 0, 30, 30, SWP_NOMOVE | SWP_NOZORDER);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kGreen) << "grown over";
+
+    ShowWindow(upper, SW_HIDE);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kRed) << "hidden";
+    ShowWindow(upper, SW_SHOW);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kGreen) << "shown again";
+
+    SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kRed) << "raised above";
+    HWND newer = Child(p, 3, 15, 15, 10, 10, RGB(255, 255, 0));
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), RGB(255, 255, 0)) << "a new window on top";
+    DestroyWindow(newer);
+    repaint_lower_only();
+    EXPECT_EQ(SigTestWindowPixel(p, 20, 20), kRed) << "destroyed";
+}
