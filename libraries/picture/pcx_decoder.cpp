@@ -1,5 +1,5 @@
-// PCX, 8 bits in one plane and 1 bit in one plane. The run-length coding is a
-// few lines; no library we use reads PCX.
+// PCX, 8 bits in one plane and 1 bit in one plane. The run-length scanner is
+// in pcx_runs.cpp; no library we use reads PCX.
 #include <algorithm>
 #include <cstring>
 

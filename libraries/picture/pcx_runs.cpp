@@ -193,7 +193,8 @@ __attribute__((target("avx2,bmi,bmi2"), flatten)) uint8_t* BlocksWide(const uint
 }  // namespace
 
 bool PcxRunDecoder::WideAvailable() {
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
+  static const bool has =
+      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
   return has;
 }
 
