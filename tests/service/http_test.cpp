@@ -256,6 +256,23 @@ TEST_F(ServiceHttp, BadRequestsAreRefusedWithoutMarkers) {
   EXPECT_EQ(Http(port_, "POST", "/img/x.png", "text=a&ziti=1").status, 404);
 }
 
+TEST_F(ServiceHttp, AFormAtTheBoundWithLargeHeadersIsServed) {
+  // Browsers send cookies and long user-agent strings: 16 KiB of headers and
+  // a form of exactly 16 KiB must fit the per-connection memory.
+  std::string headers;
+  for (int i = 0; i < 16; ++i) headers += "X-Filler-" + std::to_string(i) + ": " + std::string(1000, 'h') + "\r\n";
+  std::string body = sigtest::FormBody("Bound", 5, 64) + "&pad=";
+  body += std::string(kMaxFormBytes - body.size(), 'p');
+  ASSERT_EQ(body.size(), kMaxFormBytes);
+  auto reply = Http(port_, "POST", "/", body, headers);
+  ASSERT_EQ(reply.status, 200) << reply.body.substr(0, 200);
+  std::string path = sigtest::ScrapePath(reply.body);
+  ASSERT_FALSE(path.empty());
+  auto picture = Http(port_, "GET", path, {}, headers);
+  ASSERT_EQ(picture.status, 200);
+  EXPECT_TRUE(sigtest::DecodePng(picture.body));
+}
+
 TEST_F(ServiceHttp, PathsOutsideThePictureFoldersAreNotFound) {
   std::string real = Post("Anna", 1, 32);
   ASSERT_FALSE(real.empty());
