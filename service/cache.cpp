@@ -139,15 +139,22 @@ bool PictureCache::Has(const std::string& name) {
 
 bool PictureCache::Put(const std::string& name, const std::string& png) {
   if (!IsPictureName(name) || png.empty()) return false;
-  {
+  auto held = [&] {
     std::lock_guard lock(mutex_);
     auto it = index_.find(name);
-    if (it != index_.end()) {
-      Touch(it->second);
-      return true;
-    }
-  }
+    if (it == index_.end()) return false;
+    Touch(it->second);
+    return true;
+  };
+  if (held()) return true;
   if (png.size() > maxBytes_) return false;
+  // Creating and renaming both hold the folder's lock in the kernel, and a
+  // second writer spins on it while the first one allocates an inode (slow on
+  // a file system that skips recently freed inodes): writers queue here
+  // asleep instead. Writing, indexing and evicting under the one lock also
+  // keeps an eviction from unlinking a file between its rename and its entry.
+  std::lock_guard writing(writeMutex_);
+  if (held()) return true;  // another thread wrote the same picture meanwhile
   std::string tmp = dir_ + "/.tmp-XXXXXX";
   int fd = mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -158,11 +165,6 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
     return false;
   }
   std::lock_guard lock(mutex_);
-  auto it = index_.find(name);
-  if (it != index_.end()) {  // another thread wrote the same picture meanwhile
-    Touch(it->second);
-    return true;
-  }
   lru_.push_front(name);
   index_[name] = {png.size(), lru_.begin()};
   total_ += png.size();

@@ -52,6 +52,7 @@ class PictureCache {
   std::string dir_;
   std::uint64_t maxBytes_;
   std::mutex mutex_;
+  std::mutex writeMutex_;  // one file written (and indexed) at a time; taken before mutex_
   std::unordered_map<std::string, Entry> index_;
   std::list<std::string> lru_;  // front = most recent
   std::uint64_t total_ = 0;
