@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "win/wininet.h"
 
@@ -45,6 +46,40 @@ CURLSH* CookieShare() {
         return s;
     }();
     return share;
+}
+
+// Idle multi handles of this thread, each keeping its connections: the
+// system keeps a connection to a server open after a request's handles are
+// closed (keep-alive), so the next request to that server skips the set-up.
+// Most recently used first, since the next request mostly goes to the same
+// server; a handle serves one transfer at a time.
+class IdleMultis {
+public:
+    ~IdleMultis() {
+        for (CURLM* m : idle_) curl_multi_cleanup(m);
+    }
+    CURLM* Take() {
+        if (idle_.empty()) return curl_multi_init();
+        CURLM* m = idle_.back();
+        idle_.pop_back();
+        return m;
+    }
+    void Give(CURLM* m) {
+        if (idle_.size() >= kKept) {
+            curl_multi_cleanup(idle_.front());
+            idle_.erase(idle_.begin());
+        }
+        idle_.push_back(m);
+    }
+
+private:
+    static constexpr size_t kKept = 4;
+    std::vector<CURLM*> idle_;
+};
+
+IdleMultis& Idle() {
+    thread_local IdleMultis idle;
+    return idle;
 }
 
 bool IsRedirect(int status) {
@@ -107,7 +142,7 @@ HttpTransfer::~HttpTransfer() { Cleanup(); }
 void HttpTransfer::Cleanup() {
     if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
     if (easy_) curl_easy_cleanup(easy_);
-    if (multi_) curl_multi_cleanup(multi_);
+    if (multi_) Idle().Give(multi_);
     if (headers_) curl_slist_free_all(headers_);
     easy_ = nullptr;
     multi_ = nullptr;
@@ -272,7 +307,7 @@ bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
 
     InitCurlOnce();
     easy_ = curl_easy_init();
-    multi_ = curl_multi_init();
+    multi_ = Idle().Take();
     if (!easy_ || !multi_) {
         *error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
