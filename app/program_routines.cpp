@@ -2,24 +2,14 @@
 // window templates is entry k of COMPILED_PROGRAM_ROUTINES.
 #include "app/program_routines.h"
 
-#include "app/handlers.h"
-#include "libraries/core/core_library.h"
-#include "libraries/internet/internet_library.h"
-#include "libraries/os/os_library.h"
-#include "libraries/special/special_library.h"
+#include "app/program_tables.h"
 
 namespace app {
 namespace {
 
-#define APP_ROUTINE_ENTRY(name) &app::name,
-const runtime::ProgramRoutine kRoutines[compiled_program::kRoutineCount] = {COMPILED_PROGRAM_ROUTINES(APP_ROUTINE_ENTRY)};
-#undef APP_ROUTINE_ENTRY
-
-const runtime::LibraryInfo* const kLibraries[compiled_program::kLibraryCount] = {
-    &core::CoreLibraryInfo(), &special::SpecialLibraryInfo(), &internet::InternetLibraryInfo(),
-    &os::OsLibraryInfo()};
-
-const runtime::ProgramHeader kHeader = compiled_program::MakeProgramHeader(kRoutines, kLibraries);
+const RoutineTable kRoutines = AppRoutines();
+const LibraryTable kLibraries = AppLibraries();
+const runtime::ProgramHeader kHeader = compiled_program::MakeProgramHeader(kRoutines.entries, kLibraries.entries);
 
 }  // namespace
 

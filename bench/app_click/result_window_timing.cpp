@@ -4,15 +4,10 @@
 #include <cstdlib>
 
 #include "app/app_object.h"
-#include "app/handlers.h"
+#include "app/program_tables.h"
 #include "app/program_units.h"
 #include "app/style_gallery.h"
 #include "bench/support/measure.h"
-#include "compiled_program.h"
-#include "libraries/core/core_library.h"
-#include "libraries/internet/internet_library.h"
-#include "libraries/os/os_library.h"
-#include "libraries/special/special_library.h"
 #include "runtime/application.h"
 #include "runtime/entry_table.h"
 #include "runtime/notify.h"
@@ -42,39 +37,20 @@ void ResultCreated() {
     SetTimer(0, 0, 0, CloseResult);
 }
 
-const runtime::ProgramRoutine* Routines() {
-    static runtime::ProgramRoutine table[compiled_program::kRoutineCount] = {
-#define APPBENCH_ROUTINE(name) &app::name,
-        COMPILED_PROGRAM_ROUTINES(APPBENCH_ROUTINE)
-#undef APPBENCH_ROUTINE
-    };
-    table[compiled_program::kRoutine_StartWindowCreated] = &NoSettings;
-    table[compiled_program::kRoutine_StartWindowDestroyed] = &NoSettings;
-    table[compiled_program::kRoutine_ResultWindowCreated] = &ResultCreated;
-    return table;
-}
-
 }  // namespace
 
 bool ResultWindowRound(const std::string& picture, int width, int height, int rounds, double* wall, double* cpu,
                        std::string* why) {
     setenv("SIGDESIGNER_BACKEND", "headless", 1);
-    static const runtime::LibraryInfo* libraries[compiled_program::kLibraryCount] = {
-        &core::CoreLibraryInfo(), &special::SpecialLibraryInfo(), &internet::InternetLibraryInfo(),
-        &os::OsLibraryInfo()};
-    static runtime::ProgramHeader header{.kind = compiled_program::kProgramKind,
-                                         .kept2 = compiled_program::kHeaderWord2,
-                                         .kept3 = compiled_program::kHeaderWord3,
-                                         .routines = Routines(),
-                                         .routineCount = compiled_program::kRoutineCount,
-                                         .constants = compiled_program::kConstantSegment,
-                                         .constantsLength = compiled_program::kConstantSegmentSize,
-                                         .templates = compiled_program::kTemplateSegment,
-                                         .templatesLength = compiled_program::kTemplateSegmentSize,
-                                         .libraryCount = compiled_program::kLibraryCount,
-                                         .libraries = libraries,
-                                         .dllCount = compiled_program::kDllCount,
-                                         .dllCommands = compiled_program::kDllCommands};
+    static app::RoutineTable routines = [] {
+        app::RoutineTable t = app::AppRoutines();
+        t.entries[compiled_program::kRoutine_StartWindowCreated] = &NoSettings;
+        t.entries[compiled_program::kRoutine_StartWindowDestroyed] = &NoSettings;
+        t.entries[compiled_program::kRoutine_ResultWindowCreated] = &ResultCreated;
+        return t;
+    }();
+    static const app::LibraryTable libraries = app::AppLibraries();
+    static const runtime::ProgramHeader header = compiled_program::MakeProgramHeader(routines.entries, libraries.entries);
     auto& application = runtime::Application::Instance();
     application.Reset();
     units::InstallCoreUnitTypes();

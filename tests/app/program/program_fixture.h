@@ -11,6 +11,7 @@
 
 #include "app/app_object.h"
 #include "app/handlers.h"
+#include "app/program_tables.h"
 #include "app/program_units.h"
 #include "compiled_program.h"
 #include "libraries/core/core_library.h"
@@ -48,15 +49,14 @@ inline void HookedResultCreated() {
 }
 
 // The application's table with the three hooked entries swapped in.
-inline const runtime::ProgramRoutine* TestRoutines() {
-    static runtime::ProgramRoutine table[compiled_program::kRoutineCount] = {
-#define APPTEST_ROUTINE(name) &app::name,
-        COMPILED_PROGRAM_ROUTINES(APPTEST_ROUTINE)
-#undef APPTEST_ROUTINE
-    };
-    table[compiled_program::kRoutine_StartWindowCreated] = &HookedStartCreated;
-    table[compiled_program::kRoutine_StartWindowDestroyed] = &HookedStartDestroyed;
-    table[compiled_program::kRoutine_ResultWindowCreated] = &HookedResultCreated;
+inline const app::RoutineTable& TestRoutines() {
+    static app::RoutineTable table = [] {
+        app::RoutineTable t = app::AppRoutines();
+        t.entries[compiled_program::kRoutine_StartWindowCreated] = &HookedStartCreated;
+        t.entries[compiled_program::kRoutine_StartWindowDestroyed] = &HookedStartDestroyed;
+        t.entries[compiled_program::kRoutine_ResultWindowCreated] = &HookedResultCreated;
+        return t;
+    }();
     return table;
 }
 
@@ -77,20 +77,7 @@ protected:
         platform::inet::SetInetLimitsForTesting(l);
         units::InstallCoreUnitTypes();
         runtime::windowing::InstallWindowing(runtime::Application::Instance());
-        const runtime::ProgramRoutine* r = TestRoutines();
-        header_ = runtime::ProgramHeader{.kind = compiled_program::kProgramKind,
-                                         .kept2 = compiled_program::kHeaderWord2,
-                                         .kept3 = compiled_program::kHeaderWord3,
-                                         .routines = r,
-                                         .routineCount = compiled_program::kRoutineCount,
-                                         .constants = compiled_program::kConstantSegment,
-                                         .constantsLength = compiled_program::kConstantSegmentSize,
-                                         .templates = compiled_program::kTemplateSegment,
-                                         .templatesLength = compiled_program::kTemplateSegmentSize,
-                                         .libraryCount = compiled_program::kLibraryCount,
-                                         .libraries = libraries_,
-                                         .dllCount = compiled_program::kDllCount,
-                                         .dllCommands = compiled_program::kDllCommands};
+        header_ = compiled_program::MakeProgramHeader(TestRoutines().entries, libraries_.entries);
         Start(&header_);
     }
     void TearDown() override {
@@ -132,9 +119,7 @@ protected:
         return byNumber;
     }
 
-    const runtime::LibraryInfo* libraries_[compiled_program::kLibraryCount] = {
-        &core::CoreLibraryInfo(), &special::SpecialLibraryInfo(), &internet::InternetLibraryInfo(),
-        &os::OsLibraryInfo()};
+    const app::LibraryTable libraries_ = app::AppLibraries();
     runtime::ProgramHeader header_{};
 };
 
