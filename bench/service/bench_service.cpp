@@ -4,6 +4,7 @@
 // compression levels, which set the default in renderer.h.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -237,6 +238,26 @@ void BM_EncodePngLevel(benchmark::State& state) {
 // Second argument: -1 libpng's default filter choice, 8 none, 16 sub, 32 up, 248 all.
 BENCHMARK(BM_EncodePngLevel)->ArgsProduct({{1, 2, 3, 6, 9}, {-1, 8, 16, 32}});
 
+// CPU time to create one picture-sized file in the cache folder, as the cache
+// does for every new picture. On ext4 without a journal the inode allocator
+// skips inodes freed in the last minutes, so this cost follows deletions in
+// the folder's block group by anyone (including the previous run's cleanup)
+// and is what makes the server's CPU per picture vary most between runs.
+double FileCreationMicroseconds(const std::string& dir) {
+  constexpr int kFiles = 100;
+  const std::string bytes(13 * 1024, 'x');
+  const double start = benchsupport::ThreadCpuSeconds();
+  int made = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    std::string path = dir + "/.tmp-XXXXXX";  // the cache's own prefix: cleared with it
+    int fd = mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) break;
+    made += write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    close(fd);
+  }
+  return made ? (benchsupport::ThreadCpuSeconds() - start) * 1e6 / made : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +273,10 @@ int main(int argc, char** argv) {
     std::printf("server overhead by CPU per picture: %.1f%% (target <= 25%%; the measure that holds when other\n"
                 "work shares the cores, since the rate a core gives is 1 / CPU per picture)\n",
                 100.0 * (serverPerPicture / gInProcessWall.cpuPerPicture - 1.0));
+    const double createUs = FileCreationMicroseconds(Live().dir);
+    std::printf("creating a picture file in the cache folder after the run: %.0f us of CPU (%.1f%% of the in-process\n"
+                "CPU per picture; it varies with inodes freed nearby, see FileCreationMicroseconds)\n",
+                createUs, 100.0 * createUs * 1e-6 / gInProcessWall.cpuPerPicture);
   }
   if (!gLatencies.empty()) {
     std::sort(gLatencies.begin(), gLatencies.end());
