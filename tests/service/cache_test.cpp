@@ -98,35 +98,44 @@ TEST_F(ServiceCache, MemoryCopiesNeverOutliveTheFiles) {
   EXPECT_LE(sigtest::DirBytes(dir_ + "/cache"), 3 * kSize);
 }
 
-TEST_F(ServiceCache, APictureIsServedFromDiskAfterARestart) {
-  std::string path, original;
-  {
-    PictureCache cache(dir_ + "/cache", 64 << 20);
+// The service as a process would run it: its own cache over the folder and a
+// server on a free port.
+struct Service {
+  static ServerOptions Options() {
     ServerOptions options;
     options.port = 0;
     options.accessLog = false;
-    Server server(options, cache);
+    return options;
+  }
+  explicit Service(const std::string& dir) : cache(dir, 64 << 20), server(Options(), cache) {
     std::string error;
-    ASSERT_TRUE(server.Start(&error)) << error;
-    auto page = sigtest::Http(server.Port(), "POST", "/", sigtest::FormBody("Restart \xE6\x9D\x8E", 77, 48));
+    started = server.Start(&error);
+    EXPECT_TRUE(started) << error;
+  }
+  PictureCache cache;
+  Server server;
+  bool started = false;
+};
+
+TEST_F(ServiceCache, APictureIsServedFromDiskAfterARestart) {
+  std::string path, original;
+  {
+    Service first(dir_ + "/cache");
+    ASSERT_TRUE(first.started);
+    auto page = sigtest::Http(first.server.Port(), "POST", "/", sigtest::FormBody("Restart \xE6\x9D\x8E", 77, 48));
     ASSERT_EQ(page.status, 200);
     path = sigtest::ScrapePath(page.body);
     ASSERT_FALSE(path.empty());
-    auto picture = sigtest::Http(server.Port(), "GET", path);
+    auto picture = sigtest::Http(first.server.Port(), "GET", path);
     ASSERT_EQ(picture.status, 200);
     original = picture.body;
   }
   // A new process knows neither the request nor the bytes: only the file.
-  PictureCache cache(dir_ + "/cache", 64 << 20);
-  ServerOptions options;
-  options.port = 0;
-  options.accessLog = false;
-  Server server(options, cache);
-  std::string error;
-  ASSERT_TRUE(server.Start(&error)) << error;
-  auto picture = sigtest::Http(server.Port(), "GET", path);
+  Service second(dir_ + "/cache");
+  ASSERT_TRUE(second.started);
+  auto picture = sigtest::Http(second.server.Port(), "GET", path);
   ASSERT_EQ(picture.status, 200);
   EXPECT_EQ(picture.body, original);
-  EXPECT_EQ(server.Renders(), 0u);
+  EXPECT_EQ(second.server.Renders(), 0u);
   EXPECT_TRUE(sigtest::DecodePng(picture.body));
 }
