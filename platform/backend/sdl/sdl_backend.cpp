@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/backend/backend.h"
+#include "platform/backend/sdl/sdl_api.h"
 #include "platform/backend/sdl/x11_shape.h"
 #include "win/user.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 int VkFromScancode(SDL_Scancode sc, bool* extended) {
     *extended = false;
-    bool num = (SDL_GetModState() & KMOD_NUM) != 0;
+    bool num = (SdlFns().SDL_GetModState() & KMOD_NUM) != 0;
     if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
     if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
     if (sc == SDL_SCANCODE_0) return '0';
@@ -80,34 +81,34 @@ int VkFromScancode(SDL_Scancode sc, bool* extended) {
 class Sdl final : public Backend {
 public:
     ~Sdl() override {
-        for (auto& [id, c] : cursors_) SDL_FreeCursor(c);
-        if (custom_) SDL_FreeCursor(custom_);
-        for (auto& [h, w] : windows_) SDL_DestroyWindow(w.win);
-        SDL_Quit();
+        for (auto& [id, c] : cursors_) SdlFns().SDL_FreeCursor(c);
+        if (custom_) SdlFns().SDL_FreeCursor(custom_);
+        for (auto& [h, w] : windows_) SdlFns().SDL_DestroyWindow(w.win);
+        SdlFns().SDL_Quit();
     }
     bool Init(std::string* why) {
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        SdlFns().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SdlFns().SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+        SdlFns().SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         // The display's own framebuffer: an accelerated one would re-create
         // each native window on first drawing, dropping the shapes set on it.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            *why = SDL_GetError();
+        SdlFns().SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SdlFns().SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            *why = SdlFns().SDL_GetError();
             return false;
         }
         // With no display server SDL falls back to drivers that show nothing;
         // windows nobody can see or close would leave the program hanging.
-        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* driver = SdlFns().SDL_GetCurrentVideoDriver();
         const char* asked = std::getenv("SDL_VIDEODRIVER");
         if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
             !(asked && std::strcmp(asked, driver) == 0)) {
             *why = std::string("no display server; only the ") + driver + " video driver is available";
-            SDL_Quit();
+            SdlFns().SDL_Quit();
             return false;
         }
-        wake_ = SDL_RegisterEvents(1);
-        SDL_StartTextInput();
+        wake_ = SdlFns().SDL_RegisterEvents(1);
+        SdlFns().SDL_StartTextInput();
         return true;
     }
     const char* Name() const override { return "sdl"; }
@@ -115,26 +116,26 @@ public:
     void CreateWindow(uint32_t h, int x, int y, int w, int ht, bool topmost) override {
         Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
         if (topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        SDL_Window* win = SDL_CreateWindow("", x, y, w, ht, flags);
+        SDL_Window* win = SdlFns().SDL_CreateWindow("", x, y, w, ht, flags);
         if (!win) return;
         windows_[h] = Win{win, x, y};
-        by_id_[SDL_GetWindowID(win)] = h;
+        by_id_[SdlFns().SDL_GetWindowID(win)] = h;
     }
     void DestroyWindow(uint32_t h) override {
         auto it = windows_.find(h);
         if (it == windows_.end()) return;
-        by_id_.erase(SDL_GetWindowID(it->second.win));
-        SDL_DestroyWindow(it->second.win);
+        by_id_.erase(SdlFns().SDL_GetWindowID(it->second.win));
+        SdlFns().SDL_DestroyWindow(it->second.win);
         windows_.erase(it);
     }
     void ShowWindow(uint32_t h, bool show, bool activate) override {
         auto* w = Find(h);
         if (!w) return;
         if (show) {
-            SDL_ShowWindow(w->win);
-            if (activate) SDL_RaiseWindow(w->win);
+            SdlFns().SDL_ShowWindow(w->win);
+            if (activate) SdlFns().SDL_RaiseWindow(w->win);
         } else {
-            SDL_HideWindow(w->win);
+            SdlFns().SDL_HideWindow(w->win);
         }
     }
     void MoveWindow(uint32_t h, int x, int y, int w, int ht) override {
@@ -142,27 +143,27 @@ public:
         if (!win) return;
         win->x = x;
         win->y = y;
-        SDL_SetWindowPosition(win->win, x, y);
-        SDL_SetWindowSize(win->win, std::max(w, 1), std::max(ht, 1));
+        SdlFns().SDL_SetWindowPosition(win->win, x, y);
+        SdlFns().SDL_SetWindowSize(win->win, std::max(w, 1), std::max(ht, 1));
     }
     void RaiseWindow(uint32_t h) override {
         auto* w = Find(h);
-        if (w && (SDL_GetWindowFlags(w->win) & SDL_WINDOW_SHOWN)) SDL_RaiseWindow(w->win);
+        if (w && (SdlFns().SDL_GetWindowFlags(w->win) & SDL_WINDOW_SHOWN)) SdlFns().SDL_RaiseWindow(w->win);
     }
     void SetTitle(uint32_t h, const std::string& utf8) override {
         auto* w = Find(h);
-        if (w) SDL_SetWindowTitle(w->win, utf8.c_str());
+        if (w) SdlFns().SDL_SetWindowTitle(w->win, utf8.c_str());
     }
     void Present(uint32_t h, cairo_surface_t* s) override {
         auto* w = Find(h);
         if (!w) return;
-        SDL_Surface* ws = SDL_GetWindowSurface(w->win);
+        SDL_Surface* ws = SdlFns().SDL_GetWindowSurface(w->win);
         if (!ws) return;
         int sw = cairo_image_surface_get_width(s), sh = cairo_image_surface_get_height(s);
         int cw = std::min(sw, ws->w), ch = std::min(sh, ws->h);
-        SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_RGB888, cairo_image_surface_get_data(s),
+        SdlFns().SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_RGB888, cairo_image_surface_get_data(s),
                           cairo_image_surface_get_stride(s), ws->format->format, ws->pixels, ws->pitch);
-        SDL_UpdateWindowSurface(w->win);
+        SdlFns().SDL_UpdateWindowSurface(w->win);
     }
 
     void SetShape(uint32_t h, cairo_surface_t* mask) override {
@@ -178,11 +179,11 @@ public:
                       cairo_image_surface_get_height(mask), cairo_image_surface_get_stride(mask));
     }
 
-    void Wait(int timeout_ms) override { SDL_WaitEventTimeout(nullptr, std::max(timeout_ms, 0)); }
+    void Wait(int timeout_ms) override { SdlFns().SDL_WaitEventTimeout(nullptr, std::max(timeout_ms, 0)); }
     void Wake() override {
         SDL_Event e{};
         e.type = wake_;
-        SDL_PushEvent(&e);
+        SdlFns().SDL_PushEvent(&e);
     }
 
     void SetCursor(SystemCursor c) override {
@@ -194,32 +195,32 @@ public:
         static_assert(std::size(map) == static_cast<size_t>(SystemCursor::Count));
         int i = static_cast<int>(c);
         auto it = cursors_.find(i);
-        if (it == cursors_.end()) it = cursors_.emplace(i, SDL_CreateSystemCursor(map[i])).first;
-        if (it->second) SDL_SetCursor(it->second);
+        if (it == cursors_.end()) it = cursors_.emplace(i, SdlFns().SDL_CreateSystemCursor(map[i])).first;
+        if (it->second) SdlFns().SDL_SetCursor(it->second);
     }
     void SetCursorImage(const uint32_t* argb, int w, int h, int hx, int hy) override {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), w, h, 32, w * 4,
+        SDL_Surface* s = SdlFns().SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), w, h, 32, w * 4,
                                                             SDL_PIXELFORMAT_ARGB8888);
         if (!s) return;
-        SDL_Cursor* c = SDL_CreateColorCursor(s, hx, hy);
-        SDL_FreeSurface(s);
+        SDL_Cursor* c = SdlFns().SDL_CreateColorCursor(s, hx, hy);
+        SdlFns().SDL_FreeSurface(s);
         if (!c) return;
-        SDL_SetCursor(c);
-        if (custom_) SDL_FreeCursor(custom_);
+        SdlFns().SDL_SetCursor(c);
+        if (custom_) SdlFns().SDL_FreeCursor(custom_);
         custom_ = c;
     }
-    void SetClipboardText(const std::string& utf8) override { SDL_SetClipboardText(utf8.c_str()); }
+    void SetClipboardText(const std::string& utf8) override { SdlFns().SDL_SetClipboardText(utf8.c_str()); }
     std::string GetClipboardText() override {
-        char* t = SDL_GetClipboardText();
+        char* t = SdlFns().SDL_GetClipboardText();
         std::string s = t ? t : "";
-        SDL_free(t);
+        SdlFns().SDL_free(t);
         return s;
     }
-    void StartTextInput() override { SDL_StartTextInput(); }
-    void StopTextInput() override { SDL_StopTextInput(); }
+    void StartTextInput() override { SdlFns().SDL_StartTextInput(); }
+    void StopTextInput() override { SdlFns().SDL_StopTextInput(); }
     void ScreenSize(int* w, int* h) override {
         SDL_DisplayMode m;
-        if (SDL_GetDesktopDisplayMode(0, &m) == 0) {
+        if (SdlFns().SDL_GetDesktopDisplayMode(0, &m) == 0) {
             *w = m.w;
             *h = m.h;
         } else {
@@ -232,7 +233,7 @@ public:
 protected:
     bool PollNative(Event* out) override {
         SDL_Event e;
-        while (SDL_PollEvent(&e)) {
+        while (SdlFns().SDL_PollEvent(&e)) {
             if (Translate(e, out)) return true;
         }
         return false;
@@ -340,6 +341,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Backend> MakeSdl(std::string* why) {
+    if (!LoadSdl(why)) return nullptr;
     auto b = std::make_unique<Sdl>();
     if (!b->Init(why)) return nullptr;
     return b;

@@ -1,6 +1,9 @@
 #include "platform/backend/sdl/x11_shape.h"
 
 #include <SDL_syswm.h>
+
+#include "platform/backend/sdl/sdl_api.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 
@@ -11,7 +14,7 @@ namespace platform::backend {
 bool ApplyX11Shape(SDL_Window* window, const uint8_t* mask, int width, int height, int stride) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    if (!window || !SdlFns().SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
     Display* display = info.info.x11.display;
     ::Window xwindow = info.info.x11.window;
     int event_base = 0, error_base = 0;

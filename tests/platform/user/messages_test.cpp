@@ -1,6 +1,8 @@
 // The message queue: send against post, the place of WM_PAINT and WM_TIMER,
 // paint coalescing, the quit message and calls from other threads.
 #include <atomic>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "tests/platform/user/recorder.h"
@@ -218,4 +220,20 @@ TEST_F(Queue, WaitIdleAndWaitForWindowHooks) {
     ShowWindow(h, SW_SHOW);
     EXPECT_EQ(SigTestWaitForWindow("idle", 50), h);
     EXPECT_STREQ(SigTestBackendName(), "headless");
+}
+
+// The display library is opened only for the display backend: a headless
+// program (tests, automation) never maps it, nor the audio and desktop-bus
+// libraries it would bring.
+TEST_F(Queue, HeadlessProgramsNeverLoadTheDisplayLibrary) {
+    HWND h = Top("shown", 0, 0, 50, 50, WS_POPUP | WS_VISIBLE);
+    ASSERT_TRUE(h);
+    SigTestWaitIdle(200);
+    EXPECT_STREQ(SigTestBackendName(), "headless");
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    bool sdl = false;
+    while (std::getline(maps, line))
+        if (line.find("libSDL2") != std::string::npos) sdl = true;
+    EXPECT_FALSE(sdl);
 }
