@@ -104,23 +104,66 @@ void BM_RenderInProcess(benchmark::State& state) {
 BENCHMARK(BM_RenderInProcess)->Threads(8)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RenderInProcess)->Threads(2)->UseRealTime()->MinTime(3);  // one per core, for comparison
 
-// Bare HTTP/1.1 client: one request per connection, as the desktop tool does.
-std::string Exchange(std::uint16_t port, const std::string& request) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string reply;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-      send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-    char buf[65536];
-    ssize_t n;
-    while ((n = recv(fd, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<std::size_t>(n));
+// Bare HTTP/1.1 client keeping its connection open between requests, as the
+// desktop tool's internet layer does: one connection per client thread,
+// opened again when the server has closed it.
+class KeptConnection {
+ public:
+  explicit KeptConnection(std::uint16_t port) : port_(port) {}
+  ~KeptConnection() { Drop(); }
+  // The whole reply (status line, headers, body); empty when none came.
+  std::string Exchange(const std::string& request) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      if (fd_ < 0 && !Open()) return {};
+      std::string reply;
+      if (send(fd_, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size()) &&
+          ReadReply(&reply))
+        return reply;
+      Drop();  // closed by the server meanwhile: once more on a new connection
+    }
+    return {};
   }
-  close(fd);
-  return reply;
-}
+
+ private:
+  bool Open() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port_);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd_ >= 0 && connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return true;
+    Drop();
+    return false;
+  }
+  void Drop() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+  // Headers, then Content-Length bytes of body.
+  bool ReadReply(std::string* reply) {
+    char buf[65536];
+    std::size_t headerEnd = std::string::npos, want = 0;
+    for (;;) {
+      if (headerEnd == std::string::npos) {
+        headerEnd = reply->find("\r\n\r\n");
+        if (headerEnd != std::string::npos) {
+          headerEnd += 4;
+          std::size_t at = reply->find("Content-Length:");
+          if (at == std::string::npos || at > headerEnd) at = reply->find("content-length:");
+          if (at == std::string::npos || at > headerEnd) return false;
+          want = headerEnd + std::strtoul(reply->c_str() + at + 15, nullptr, 10);
+        }
+      }
+      if (headerEnd != std::string::npos && reply->size() >= want) return true;
+      ssize_t n = recv(fd_, buf, sizeof buf, 0);
+      if (n <= 0) return false;
+      reply->append(buf, static_cast<std::size_t>(n));
+    }
+  }
+
+  std::uint16_t port_;
+  int fd_ = -1;
+};
 
 std::string Encode(const std::string& text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -173,6 +216,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
   std::size_t bytes = 0;
   bool begun = false;
   double clientCpuStart = 0;
+  KeptConnection connection(port);
   for (auto _ : state) {
     if (!begun) {
       if (state.thread_index() == 0) gClientCpuNs = 0;
@@ -183,7 +227,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     std::string body = "text=" + Encode(TextFor(i)) + "&ziti=" + std::to_string(StyleFor(i)) + "&sizes=" +
                        std::to_string(kSize) + "&fontcolor=%23000000&colors=%23FFFFFF&if_demo=show";
-    std::string page = Exchange(port, "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: "
+    std::string page = connection.Exchange("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
                                       "application/x-www-form-urlencoded\r\nContent-Length: " +
                                           std::to_string(body.size()) + "\r\n\r\n" + body);
     std::size_t a = page.find(kImgBefore), b = page.find(kImgAfter, a);
@@ -192,7 +236,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
       break;
     }
     std::string path = page.substr(a + kImgBefore.size(), b - a - kImgBefore.size());
-    std::string png = Exchange(port, "GET /" + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    std::string png = connection.Exchange("GET /" + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     if (png.compare(0, 12, "HTTP/1.1 200") != 0) {
       state.SkipWithError("picture not served");
       break;
