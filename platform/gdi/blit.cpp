@@ -92,9 +92,7 @@ BOOL Transfer(DC& dst, int x, int y, int w, int h, cairo_surface_t* src, DWORD r
         return TRUE;
     }
     COLORREF pc = 0;
-    auto brush = ResolveBrush(dst.st.brush, &pc);
-    static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
-    if (dst.st.brush == dc_brush) pc = dst.st.dc_brush;
+    auto brush = ResolveDcBrush(dst, dst.st.brush, &pc);
     if (rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS) {
         if (rop == PATCOPY && (!brush || brush->style == BS_NULL)) return TRUE;
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

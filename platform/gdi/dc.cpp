@@ -282,10 +282,8 @@ bool UsePen(DC& dc, cairo_t* cr, int* width) {
 // Sets the brush as the cairo source; false for a null brush.
 bool UseBrush(DC& dc, cairo_t* cr, HBRUSH h) {
     COLORREF c = 0;
-    auto b = ResolveBrush(h, &c);
+    auto b = ResolveDcBrush(dc, h, &c);
     if (!b || b->style == BS_NULL) return false;
-    static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
-    if (h == dc_brush) c = dc.st.dc_brush;
     if (b->style == BS_PATTERN && b->pattern) {
         cairo_pattern_t* pat = cairo_pattern_create_for_surface(b->pattern->surface);
         cairo_pattern_set_extend(pat, CAIRO_EXTEND_REPEAT);
@@ -972,9 +970,7 @@ int FillRectWith(HDC hDC, const RECT* lprc, HBRUSH hbr, bool invert) {
         // The erase of every window in a repaint lands here: an opaque solid
         // brush needs no compositing.
         COLORREF c = 0;
-        auto br = ResolveBrush(hbr, &c);
-        static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
-        if (hbr == dc_brush) c = dc->st.dc_brush;
+        auto br = ResolveDcBrush(*dc, hbr, &c);
         if (br && br->style == BS_SOLID && FillSolid(*dc, l, t, r, b, c)) return 1;
     }
     cairo_t* cr = Prepare(*dc);

@@ -168,6 +168,8 @@ inline COLORREF FromPixel(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 
 
 // Resolves a brush handle, or a COLOR_* index + 1 (class backgrounds, FillRect).
 std::shared_ptr<Brush> ResolveBrush(HBRUSH h, COLORREF* colour_out);
+// The same as this DC sees it: the stock DC_BRUSH takes the DC's own colour.
+std::shared_ptr<Brush> ResolveDcBrush(const DC& dc, HBRUSH h, COLORREF* colour_out);
 
 // Regions from shapes, for window regions and clipping.
 cairo_region_t* EllipseRegion(int l, int t, int r, int b);

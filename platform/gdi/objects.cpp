@@ -198,6 +198,13 @@ std::shared_ptr<Brush> ResolveBrush(HBRUSH h, COLORREF* colour_out) {
     return b;
 }
 
+std::shared_ptr<Brush> ResolveDcBrush(const DC& dc, HBRUSH h, COLORREF* colour_out) {
+    auto b = ResolveBrush(h, colour_out);
+    static const HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
+    if (b && colour_out && h == dc_brush) *colour_out = dc.st.dc_brush;
+    return b;
+}
+
 std::shared_ptr<Region> GetRegion(HRGN h) { return Regions().Get(h); }
 HRGN AddRegion(cairo_region_t* r) { return Regions().Add(std::make_shared<Region>(r)); }
 
