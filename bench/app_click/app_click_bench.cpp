@@ -200,12 +200,11 @@ int main(int argc, char** argv) {
     if (net.size() == static_cast<size_t>(kRounds)) {
         std::printf("the result window's creation alone (in-process, %d x %d picture, median of %d): CPU %.2f ms\n", pw, ph,
                     kRounds, benchsupport::Median(create) * 1e3);
+        const benchsupport::Spread n = benchsupport::SpreadOf(net), nc = benchsupport::SpreadOf(netCpu);
         std::printf("click less the result window's creation / libcurl POST and GET, per round: median %.2f, range "
                     "%.2f-%.2f (target <= 1.20)\n",
-                    benchsupport::Median(net), *std::min_element(net.begin(), net.end()),
-                    *std::max_element(net.begin(), net.end()));
-        std::printf("the same in CPU time: median %.2f, range %.2f-%.2f\n", benchsupport::Median(netCpu),
-                    *std::min_element(netCpu.begin(), netCpu.end()), *std::max_element(netCpu.begin(), netCpu.end()));
+                    n.median, n.low, n.high);
+        std::printf("the same in CPU time: median %.2f, range %.2f-%.2f\n", nc.median, nc.low, nc.high);
     } else {
         std::printf("the result window's creation could not be measured: %s\n", why2.c_str());
     }

@@ -179,8 +179,7 @@ BENCHMARK(BM_WindowSystemRepaint)->Unit(benchmark::kMillisecond)->Repetitions(7)
 // goes within seconds, so the two sides are timed in short alternating
 // rounds (thread CPU time, the order swapped every round) and each round
 // gives a ratio; the median of many rounds decides, not one run.
-struct Paired {
-    double median = 0, low = 0, high = 0, q1 = 0, q3 = 0;
+struct Paired : benchsupport::Spread {
     int rounds = 0;
 };
 
@@ -204,14 +203,8 @@ Paired MeasurePaired(int rounds, int frames) {
         if (t_direct > 0) ratios.push_back(t_system / t_direct);
     }
     Paired p;
-    if (ratios.empty()) return p;
-    std::sort(ratios.begin(), ratios.end());
+    static_cast<benchsupport::Spread&>(p) = benchsupport::SpreadOf(ratios);
     p.rounds = static_cast<int>(ratios.size());
-    p.median = benchsupport::Median(ratios);
-    p.low = ratios.front();
-    p.high = ratios.back();
-    p.q1 = ratios[ratios.size() / 4];
-    p.q3 = ratios[ratios.size() * 3 / 4];
     return p;
 }
 

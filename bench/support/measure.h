@@ -1,5 +1,6 @@
 // Small measuring helpers the benchmark programs share: CPU clocks of this
-// thread, this process and its finished children, and the median of runs.
+// thread, this process and its finished children, and the median and spread
+// of runs.
 #pragma once
 
 #include <sys/resource.h>
@@ -34,6 +35,22 @@ inline double ChildrenCpuSeconds() {
 inline double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Median, quartiles and extremes of a set of per-round figures.
+struct Spread {
+    double median = 0, q1 = 0, q3 = 0, low = 0, high = 0;
+};
+inline Spread SpreadOf(std::vector<double> v) {
+    Spread s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    s.median = v[v.size() / 2];
+    s.q1 = v[v.size() / 4];
+    s.q3 = v[v.size() * 3 / 4];
+    s.low = v.front();
+    s.high = v.back();
+    return s;
 }
 
 }  // namespace benchsupport
