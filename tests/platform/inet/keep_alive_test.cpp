@@ -83,11 +83,16 @@ private:
                 bool dropped = false;
                 while ((end = pending_[k].find("\r\n\r\n")) != std::string::npos) {
                     pending_[k].erase(0, end + 4);
-                    const std::string reply = close_after_ ? "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok"
+                    // Read once: the answer's form and the closing after it
+                    // must agree even when the test flips the switch between.
+                    const bool close_after = close_after_;
+                    const std::string reply = close_after ? "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok"
                                                            : "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
-                    send(conns_[k], reply.data(), reply.size(), MSG_NOSIGNAL);
+                    // Counted before the client can see the answer, so a
+                    // count read after a request returns includes it.
                     ++answered_;
-                    if (close_after_) {
+                    send(conns_[k], reply.data(), reply.size(), MSG_NOSIGNAL);
+                    if (close_after) {
                         Drop(k);
                         dropped = true;
                         break;
