@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -41,6 +42,12 @@ bool WriteAll(int fd, const std::string& bytes) {
 }
 
 }  // namespace
+
+std::string DefaultCacheDir() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/sigservice";
+  if (const char* home = std::getenv("HOME"); home && *home == '/') return std::string(home) + "/.cache/sigservice";
+  return "/tmp/sigservice-" + std::to_string(getuid());
+}
 
 PictureCache::PictureCache(std::string dir, std::uint64_t maxBytes) : dir_(std::move(dir)), maxBytes_(maxBytes) {
   while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
@@ -79,20 +86,35 @@ PictureCache::PictureCache(std::string dir, std::uint64_t maxBytes) : dir_(std::
 
 void PictureCache::Touch(Entry& e) { lru_.splice(lru_.begin(), lru_, e.lru); }
 
+void PictureCache::DropLocked(const std::string& name) {
+  for (auto r = recent_.begin(); r != recent_.end(); ++r) {
+    if (r->first == name) {
+      recent_.erase(r);
+      break;
+    }
+  }
+  auto it = index_.find(name);
+  total_ -= it->second.size;
+  lru_.erase(it->second.lru);
+  index_.erase(it);
+}
+
 void PictureCache::EvictLocked() {
   while (total_ > maxBytes_ && !lru_.empty()) {
     const std::string victim = lru_.back();
     unlink(PathOf(victim).c_str());
-    for (auto r = recent_.begin(); r != recent_.end(); ++r) {
-      if (r->first == victim) {
-        recent_.erase(r);
-        break;
-      }
-    }
-    total_ -= index_[victim].size;
-    index_.erase(victim);
-    lru_.pop_back();
+    DropLocked(victim);
   }
+}
+
+std::string PictureCache::TakeVictimLocked(std::uint64_t incoming) {
+  if (total_ + incoming <= maxBytes_ || lru_.empty()) return {};
+  std::string victim = lru_.back();
+  // A reader holding the file open would see it rewritten under it; that
+  // one is unlinked as usual instead, which leaves the reader its bytes.
+  if (reading_.count(victim)) return {};
+  DropLocked(victim);
+  return victim;
 }
 
 std::optional<std::string> PictureCache::Get(const std::string& name) {
@@ -105,9 +127,19 @@ std::optional<std::string> PictureCache::Get(const std::string& name) {
     ++hits_;
     for (const auto& [recentName, bytes] : recent_)
       if (recentName == name) return *bytes;
+    reading_.insert(name);
   }
   // Read outside the lock; a concurrent eviction may unlink the file first,
-  // which reads as a miss and the caller draws the picture again.
+  // which reads as a miss and the caller draws the picture again. While this
+  // read is on, the file is not recycled for another picture.
+  struct Done {
+    PictureCache* cache;
+    const std::string& name;
+    ~Done() {
+      std::lock_guard lock(cache->mutex_);
+      cache->reading_.erase(cache->reading_.find(name));
+    }
+  } done{this, name};
   int fd = open(PathOf(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return std::nullopt;
   std::string bytes;
@@ -155,8 +187,31 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
   // keeps an eviction from unlinking a file between its rename and its entry.
   std::lock_guard writing(writeMutex_);
   if (held()) return true;  // another thread wrote the same picture meanwhile
-  std::string tmp = dir_ + "/.tmp-XXXXXX";
-  int fd = mkostemp(tmp.data(), O_CLOEXEC);
+  // Once the cache is full, each new picture takes over the file of the one
+  // it evicts instead of deleting one file and creating another: on some
+  // file systems (ext4 without a journal) a new file skips every inode freed
+  // in the last minutes, and a full cache frees one per picture, so creating
+  // files grew to a quarter of the cost of drawing the picture.
+  std::string victim;
+  {
+    std::lock_guard lock(mutex_);
+    victim = TakeVictimLocked(png.size());
+  }
+  std::string tmp;
+  int fd = -1;
+  if (!victim.empty()) {
+    tmp = dir_ + "/.tmp-" + std::to_string(getpid()) + "-reused";
+    if (rename(PathOf(victim).c_str(), tmp.c_str()) == 0) {
+      fd = open(tmp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+      if (fd < 0) unlink(tmp.c_str());
+    } else {
+      unlink(PathOf(victim).c_str());
+    }
+  }
+  if (fd < 0) {
+    tmp = dir_ + "/.tmp-XXXXXX";
+    fd = mkostemp(tmp.data(), O_CLOEXEC);
+  }
   if (fd < 0) return false;
   bool ok = WriteAll(fd, png);
   ok = (close(fd) == 0) && ok;

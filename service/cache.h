@@ -11,10 +11,15 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "service/form.h"
 
 namespace sigservice {
+
+// $XDG_CACHE_HOME/sigservice, else ~/.cache/sigservice, else a folder of the
+// user's own in /tmp.
+std::string DefaultCacheDir();
 
 class PictureCache {
  public:
@@ -47,7 +52,12 @@ class PictureCache {
   };
   std::string PathOf(const std::string& name) const { return dir_ + "/" + name + ".png"; }
   void Touch(Entry& e);
+  // Forgets a picture (index, order, memory copy); its file is the caller's.
+  void DropLocked(const std::string& name);
   void EvictLocked();
+  // The least recent picture when `incoming` more bytes would pass the
+  // bound, dropped from the index so its file can be reused; "" if none.
+  std::string TakeVictimLocked(std::uint64_t incoming);
 
   std::string dir_;
   std::uint64_t maxBytes_;
@@ -57,6 +67,7 @@ class PictureCache {
   std::list<std::string> lru_;  // front = most recent
   std::uint64_t total_ = 0;
   std::atomic<std::uint64_t> hits_{0};
+  std::unordered_multiset<std::string> reading_;  // names whose file a Get is reading now
 
   // The last few pictures written, in memory: the desktop tool fetches a
   // picture right after the page that names it, so this spares a disk read.

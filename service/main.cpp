@@ -54,12 +54,6 @@ bool ParseNumber(const char* text, unsigned long max, unsigned long* out) {
   return true;
 }
 
-std::string DefaultCacheDir() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/sigservice";
-  if (const char* home = std::getenv("HOME"); home && *home == '/') return std::string(home) + "/.cache/sigservice";
-  return "/tmp/sigservice-" + std::to_string(getuid());
-}
-
 int WriteDemos(const std::string& dir) {
   mkdir(dir.c_str(), 0755);
   for (int n = 1; n <= sigservice::kStyleCount; ++n) {
@@ -81,7 +75,7 @@ int WriteDemos(const std::string& dir) {
 
 int main(int argc, char** argv) {
   sigservice::ServerOptions options;
-  std::string cacheDir = DefaultCacheDir();
+  std::string cacheDir = sigservice::DefaultCacheDir();
   unsigned long cacheMb = 256;
   std::string demosDir;
   for (int i = 1; i < argc; ++i) {

@@ -2,7 +2,10 @@
 // at once, the in-memory copies of recent pictures against eviction, and a
 // picture served from disk by a service that never drew it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -96,6 +99,71 @@ TEST_F(ServiceCache, MemoryCopiesNeverOutliveTheFiles) {
   ASSERT_TRUE(again);
   EXPECT_EQ(*again, BytesOf(20, kSize));
   EXPECT_LE(sigtest::DirBytes(dir_ + "/cache"), 3 * kSize);
+}
+
+TEST_F(ServiceCache, AFullCacheReusesTheEvictedFileWhole) {
+  constexpr std::size_t kSize = 1000;
+  const std::string dir = dir_ + "/cache";
+  PictureCache cache(dir, 3 * kSize);
+  for (int n = 1; n <= 3; ++n) ASSERT_TRUE(cache.Put(NameOf(n), BytesOf(n, kSize)));
+  struct stat before {};
+  ASSERT_EQ(stat((dir + "/" + NameOf(1) + ".png").c_str(), &before), 0);
+  // Smaller than the picture it replaces: nothing of the old one may remain.
+  ASSERT_TRUE(cache.Put(NameOf(4), BytesOf(4, kSize / 2)));
+  struct stat after {};
+  ASSERT_EQ(stat((dir + "/" + NameOf(4) + ".png").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the evicted picture's file was not taken over";
+  EXPECT_EQ(after.st_size, static_cast<off_t>(kSize / 2));
+  EXPECT_NE(access((dir + "/" + NameOf(1) + ".png").c_str(), F_OK), 0);
+  EXPECT_FALSE(cache.Get(NameOf(1)));
+  auto bytes = cache.Get(NameOf(4));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, BytesOf(4, kSize / 2));
+  // Larger than the one it replaces: two go, one file is taken over.
+  ASSERT_TRUE(cache.Put(NameOf(5), BytesOf(5, 2 * kSize)));
+  int files = 0;
+  EXPECT_LE(sigtest::DirBytes(dir, &files), 3 * kSize);
+  EXPECT_EQ(static_cast<std::size_t>(files), cache.Files()) << "a temporary file was left behind";
+  bytes = cache.Get(NameOf(5));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, BytesOf(5, 2 * kSize));
+}
+
+TEST_F(ServiceCache, ReadersOfAFullCacheNeverGetAnotherPicturesBytes) {
+  // Room for more pictures than the memory copies hold, so some reads go to
+  // the files while writers keep taking evicted files over.
+  constexpr std::size_t kSize = 3000;
+  constexpr int kNames = 120;
+  constexpr std::uint64_t kBound = 48 * kSize;
+  PictureCache cache(dir_ + "/cache", kBound);
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0}, served{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 4; ++round)
+        for (int n = t; n < kNames; n += 2) cache.Put(NameOf(n), BytesOf(n, kSize + static_cast<std::size_t>(n % 7) * 100));
+    });
+  for (int t = 0; t < 2; ++t)
+    threads.emplace_back([&, t] {
+      for (unsigned k = static_cast<unsigned>(t); !stop; k = k * 1103515245u + 12345u) {
+        const int n = static_cast<int>(k % kNames);
+        if (auto bytes = cache.Get(NameOf(n))) {
+          ++served;
+          if (*bytes != BytesOf(n, kSize + static_cast<std::size_t>(n % 7) * 100)) ++wrong;
+        }
+      }
+    });
+  threads[0].join();
+  threads[1].join();
+  stop = true;
+  threads[2].join();
+  threads[3].join();
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(served, 0);
+  int files = 0;
+  EXPECT_LE(sigtest::DirBytes(dir_ + "/cache", &files), kBound);
+  EXPECT_EQ(static_cast<std::size_t>(files), cache.Files()) << "a temporary file was left behind";
 }
 
 // The service as a process would run it: its own cache over the folder and a
