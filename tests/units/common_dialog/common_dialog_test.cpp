@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/units/picture_box/unit_fixture.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/common_dialog.h"
 #include "units/label_texts.h"
 #include "win/commdlg.h"
@@ -27,10 +27,14 @@ std::string LastDialog() {
     return buf;
 }
 
-class CommonDialogTest : public unittest::UnitTest {
+class CommonDialogTest : public unit_test::UnitTest {
 protected:
     void SetUp() override {
         UnitTest::SetUp();
+        // Every handler runs and answers 1; the units go on one host at the screen's origin.
+        HandlersAnswer(true, 1);
+        host_ = MakeParent(0, 0, 320, 240);
+        ASSERT_NE(host_, 0u);
         SigTestClearDialogAnswers();
         folder_ = std::filesystem::temp_directory_path() / ("sig_cd_" + std::to_string(getpid()));
         std::filesystem::create_directories(folder_);
@@ -41,7 +45,7 @@ protected:
         UnitTest::TearDown();
     }
     HWND Make(const CommonDialogData& d) {
-        HWND h = Create(Type(), runtime::templates::WriteStoredUnitData(d), host_, 0, 0, 32, 32, 0);
+        HWND h = Create(Type(), runtime::templates::WriteStoredUnitData(d), host_, 0, 0, 32, 32, unit_test::kUnitId, 0);
         EXPECT_NE(h, 0u);
         return h;
     }
@@ -55,10 +59,11 @@ protected:
         return d;
     }
     std::filesystem::path folder_;
+    HWND host_ = 0;
 };
 
 TEST_F(CommonDialogTest, StoredDataDefaultsAndRefusals) {
-    HWND h = Create(Type(), {}, host_, 0, 0, 32, 32, 0);
+    HWND h = Create(Type(), {}, host_, 0, 0, 32, 32, unit_test::kUnitId, 0);
     ASSERT_NE(h, 0u);
     EXPECT_EQ(Get(Type(), h, units::kCdType), 0u);
     EXPECT_EQ(Get(Type(), h, units::kCdMustExist), 1u);
@@ -69,20 +74,22 @@ TEST_F(CommonDialogTest, StoredDataDefaultsAndRefusals) {
     EXPECT_EQ(Get(Type(), h, units::kCdFontSize), 0u);
     EXPECT_EQ(GetText(Type(), h, units::kCdFileName), "");
     EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & WS_BORDER, 0);  // no frame outside design mode
-    HWND design = Create(Type(), {}, host_, 0, 0, 32, 32, 0, true);
+    HWND design = Create(Type(), {}, host_, 0, 0, 32, 32, unit_test::kUnitId, 0, true);
     EXPECT_NE(GetWindowLongA(design, GWL_STYLE) & WS_BORDER, 0);
 
     const std::vector<uint8_t> tool = runtime::templates::WriteStoredUnitData(ToolDialog());
-    HWND t = Create(Type(), tool, host_, 0, 0, 32, 32, 0);
+    HWND t = Create(Type(), tool, host_, 0, 0, 32, 32, unit_test::kUnitId, 0);
     EXPECT_EQ(Get(Type(), t, units::kCdType), 1u);
     EXPECT_EQ(GetText(Type(), t, units::kCdFileName), ".png");
     EXPECT_EQ(GetText(Type(), t, units::kCdDefaultExtension), "*.png");
     EXPECT_EQ(Saved(Type(), t), tool);
     std::vector<uint8_t> v2 = tool;
     v2[0] = 2;
-    EXPECT_EQ(Create(Type(), v2, host_, 0, 0, 32, 32, 0), 0u);
+    EXPECT_EQ(Create(Type(), v2, host_, 0, 0, 32, 32, unit_test::kUnitId, 0), 0u);
     for (size_t cut = 1; cut < tool.size(); ++cut)
-        EXPECT_EQ(Create(Type(), std::vector<uint8_t>(tool.begin(), tool.begin() + cut), host_, 0, 0, 32, 32, 0), 0u);
+        EXPECT_EQ(Create(Type(), std::vector<uint8_t>(tool.begin(), tool.begin() + cut), host_, 0, 0, 32, 32,
+                         unit_test::kUnitId, 0),
+                  0u);
 }
 
 TEST_F(CommonDialogTest, WritesOnlyStoreWithTheirClamps) {

@@ -2,7 +2,7 @@
 // and the rebuild they ask for, clicks by mouse, Space, BM_CLICK and Enter
 // as the window's default button, focus events.
 #include "runtime/template/stored_unit_data.h"
-#include "unit_harness.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/button.h"
 #include "units/label_texts.h"
 #include "units/window_unit.h"
@@ -27,7 +27,7 @@ protected:
     }
     // What the runtime does when a write answers 1.
     HWND Rebuild(HWND old) {
-        std::vector<uint8_t> saved = Save(Type(), old);
+        std::vector<uint8_t> saved = Saved(Type(), old);
         RECT r;
         GetWindowRect(old, &r);
         POINT at{r.left, r.top};
@@ -87,7 +87,7 @@ TEST_F(ButtonTest, StoredDataSetsTheStylesAndBadStreamsAreRefused) {
     EXPECT_EQ(Style(h) & BS_CENTER, static_cast<DWORD>(BS_LEFT));
     EXPECT_EQ(Style(h) & BS_VCENTER, static_cast<DWORD>(BS_BOTTOM));
     EXPECT_EQ(IsDefault(h), 1);
-    EXPECT_EQ(Save(Type(), h), WriteStoredUnitData(d));
+    EXPECT_EQ(Saved(Type(), h), WriteStoredUnitData(d));
     std::vector<uint8_t> bytes = WriteStoredUnitData(d);
     std::vector<uint8_t> later = bytes;
     later[0] = 2;
@@ -145,7 +145,7 @@ TEST_F(ButtonTest, PicturesAreHandedToTheControlOnRebuild) {
     EXPECT_NE(Style(h) & BS_BITMAP, 0u);
     EXPECT_NE(SendMessageA(h, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
     // The picture shows in the middle of the face.
-    EXPECT_EQ(unit_test::Pixel(parent_, 50, 40), 0x0000FF00u);
+    EXPECT_EQ(unit_test::Capture(parent_).At(50, 40), 0x0000FF00u);
     // An icon file makes an icon button.
     ASSERT_EQ(SetBytes(Type(), h, kBpPicture, unit_test::SolidIco(16, 0x00FF0000)), 1);
     h = Rebuild(h);

@@ -1,7 +1,7 @@
 // The group box: stored data, title and alignment, its own colours on
 // screen, and child notifications handed back to the units inside it.
 #include "runtime/template/stored_unit_data.h"
-#include "unit_harness.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/button.h"
 #include "units/group_box.h"
 #include "units/label.h"
@@ -11,7 +11,7 @@ namespace {
 
 using runtime::templates::GroupBoxData;
 using runtime::templates::WriteStoredUnitData;
-using unit_test::Pixel;
+using unit_test::Capture;
 using namespace units;
 
 const runtime::UnitType& Type() {
@@ -66,7 +66,7 @@ TEST_F(GroupBoxTest, StoredDataReadsAndRefusesLaterVersionsAndShortStreams) {
     GetWindowTextA(h, text, sizeof text);
     EXPECT_EQ(std::string(text), d.title);
     EXPECT_EQ(Style(h) & BS_CENTER, static_cast<DWORD>(BS_RIGHT));
-    EXPECT_EQ(Save(Type(), h), WriteStoredUnitData(d));
+    EXPECT_EQ(Saved(Type(), h), WriteStoredUnitData(d));
     std::vector<uint8_t> bytes = WriteStoredUnitData(d);
     std::vector<uint8_t> later = bytes;
     later[0] = 2;
@@ -110,12 +110,13 @@ TEST_F(GroupBoxTest, PaintsItsBackgroundAndTitleInItsOwnColours) {
     d.title = "WWWW";
     HWND h = Box(d, 200, 100);
     ASSERT_NE(h, 0u);
-    EXPECT_EQ(Pixel(parent_, 100, 60), 0x00336699u);
+    EXPECT_EQ(Capture(parent_).At(100, 60), 0x00336699u);
     auto red = [&](int x0, int x1) {
+        const Capture shot(parent_);
         int n = 0;
         for (int y = 0; y < 20; ++y)
             for (int x = x0; x < x1; ++x) {
-                COLORREF c = Pixel(parent_, x, y);
+                COLORREF c = shot.At(x, y);
                 n += (c & 0xFF) > 0xC0 && ((c >> 8) & 0xFF) < 0x60;
             }
         return n;
@@ -127,7 +128,7 @@ TEST_F(GroupBoxTest, PaintsItsBackgroundAndTitleInItsOwnColours) {
     EXPECT_EQ(red(0, 70), 0);
     EXPECT_GT(red(130, 200), 0);
     Set(Type(), h, kGpBackColour, 0xFF000000u);
-    EXPECT_EQ(Pixel(parent_, 100, 60), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(Capture(parent_).At(100, 60), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(GroupBoxTest, ButtonInsideIsClickedOnceAndLabelsInsideShow) {
@@ -140,7 +141,7 @@ TEST_F(GroupBoxTest, ButtonInsideIsClickedOnceAndLabelsInsideShow) {
     label.background_colour = 0x0000FF00;
     HWND inner = Create(LabelUnitType(), WriteStoredUnitData(label), box, 120, 30, 40, 40, 0x16000003);
     ASSERT_NE(inner, 0u);
-    EXPECT_EQ(Pixel(parent_, 140, 50), 0x0000FF00u);
+    EXPECT_EQ(Capture(parent_).At(140, 50), 0x0000FF00u);
     // The box hands BN_CLICKED back to the button: still one event 0.
     SendMessageA(button, BM_CLICK, 0, 0);
     EXPECT_EQ(Events(0, 0x16000002).size(), 1u);

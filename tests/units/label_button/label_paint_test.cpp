@@ -1,7 +1,7 @@
 // What the label paints: gradients (pure rules and on screen), the shaded
 // frame's bands and mitred corners, background pictures, the caption.
 #include "runtime/template/stored_unit_data.h"
-#include "unit_harness.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/label.h"
 #include "units/label_paint.h"
 #include "win/testhooks.h"
@@ -10,7 +10,7 @@ namespace {
 
 using runtime::templates::LabelData;
 using runtime::templates::WriteStoredUnitData;
-using unit_test::Pixel;
+using unit_test::Capture;
 using namespace units;
 
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000;
@@ -100,7 +100,7 @@ protected:
         parent_ = MakeParent(100, 100, 300, 200);
         return Create(Type(), WriteStoredUnitData(d), parent_, 0, 0, width, height);
     }
-    COLORREF At(int x, int y) { return Pixel(parent_, x, y); }
+    COLORREF At(int x, int y) { return Capture(parent_).At(x, y); }
     HWND parent_ = 0;
 };
 
@@ -283,9 +283,10 @@ TEST_F(LabelPaintTest, UndecodablePictureBytesAreDiscarded) {
 // Pixels in a range of the label that pass a test.
 template <class Test>
 int CountIn(HWND parent, int x0, int x1, int y0, int y1, Test test) {
+    const Capture shot(parent);
     int n = 0;
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += test(Pixel(parent, x, y)) ? 1 : 0;
+        for (int x = x0; x < x1; ++x) n += test(shot.At(x, y)) ? 1 : 0;
     return n;
 }
 
@@ -354,7 +355,7 @@ TEST_F(LabelPaintTest, ArbitraryStoredBytesNeverBreakCreationOrPainting) {
         EXPECT_EQ(Create(Type(), bytes, 0, 0, 0, 90, 40), 0u);
         if (!h) continue;
         ++created;
-        EXPECT_NE(Pixel(parent_, 45, 20), CLR_INVALID);
+        EXPECT_NE(Capture(parent_).At(45, 20), CLR_INVALID);
         DestroyWindow(h);
     }
     EXPECT_GT(created, 0);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "runtime/template/stored_unit_data.h"
-#include "unit_harness.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/label.h"
 #include "units/label_paint.h"
 #include "units/label_texts.h"
@@ -13,7 +13,6 @@ namespace {
 
 using runtime::templates::LabelData;
 using runtime::templates::WriteStoredUnitData;
-using unit_test::Pixel;
 using namespace units;
 
 const runtime::UnitType& Type() {
@@ -200,7 +199,7 @@ TEST_F(LabelTest, SavedDataRecreatesTheSameLabel) {
     font[2] = 0xFF;
     font[3] = 0xFF;
     SetBytes(Type(), h, kLpFont, font);
-    std::vector<uint8_t> saved = Save(Type(), h);
+    std::vector<uint8_t> saved = Saved(Type(), h);
     LabelData back;
     ASSERT_TRUE(runtime::templates::ReadStoredUnitData(saved, back));
     EXPECT_EQ(back.caption, "saved");

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "tests/libraries/picture/fixture_writer.h"
-#include "tests/units/picture_box/unit_fixture.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/label_texts.h"
 #include "units/picture_box.h"
 
@@ -48,11 +48,18 @@ Bytes TwoFrameGif() {
 
 constexpr uint32_t kBlue = 0x00FF0000, kRed = 0x000000FF, kGreen = 0x0000FF00;
 
-class PictureBoxTest : public unittest::UnitTest {
+class PictureBoxTest : public unit_test::UnitTest {
 protected:
+    void SetUp() override {
+        UnitTest::SetUp();
+        // Every handler runs and answers 1; the units go on one host at the screen's origin.
+        HandlersAnswer(true, 1);
+        host_ = MakeParent(0, 0, 320, 240);
+        ASSERT_NE(host_, 0u);
+    }
     HWND Make(const PictureBoxData& d, int left, int top, int width, int height, bool designMode = false) {
-        return Create(Type(), runtime::templates::WriteStoredUnitData(d), host_, left, top, width, height, WS_VISIBLE,
-                      designMode);
+        return Create(Type(), runtime::templates::WriteStoredUnitData(d), host_, left, top, width, height,
+                      unit_test::kUnitId, WS_VISIBLE, designMode);
     }
     static PictureBoxUnit* UnitOf(HWND h) { return dynamic_cast<PictureBoxUnit*>(units::Unit::FromWindow(h)); }
     static void SetPicture(HWND h, const Bytes& b) {
@@ -63,6 +70,7 @@ protected:
         const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(v.value));
         return Bytes(p, p + (p ? v.length : 0));
     }
+    HWND host_ = 0;
 };
 
 TEST_F(PictureBoxTest, EmptyStoredDataGivesEveryDefault) {
@@ -80,7 +88,7 @@ TEST_F(PictureBoxTest, EmptyStoredDataGivesEveryDefault) {
     EXPECT_EQ(get(h, units::kPictureBoxPropertyCount, &v), 0);
     EXPECT_EQ(get(h, -1, &v), 0);
     // The system default shows as the button face.
-    EXPECT_EQ(unittest::Capture(host_).At(25, 25), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(unit_test::Capture(host_).At(25, 25), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(PictureBoxTest, StoredVersionsOneAndTwoReadAndOthersFailCreation) {
@@ -159,16 +167,16 @@ TEST_F(PictureBoxTest, PictureBytesReadBackExactlyEvenWhenTheyDoNotDecode) {
     Bytes junk = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3, 0, 0xFF};
     SetPicture(h, junk);
     EXPECT_EQ(PictureOf(h), junk);
-    EXPECT_EQ(unittest::Capture(host_).At(5, 5), kBlue);
+    EXPECT_EQ(unit_test::Capture(host_).At(5, 5), kBlue);
     Bytes png = SolidPng(10, 10, kRed);
     png.push_back(0x99);  // trailing bytes stay too
     SetPicture(h, png);
     EXPECT_EQ(PictureOf(h), png);
-    EXPECT_EQ(unittest::Capture(host_).At(5, 5), kRed);
+    EXPECT_EQ(unit_test::Capture(host_).At(5, 5), kRed);
     // An empty byte set clears it: only the colour is left.
     SetPicture(h, {});
     EXPECT_EQ(GetValue(Type(), h, units::kPbPicture).length, 0u);
-    EXPECT_EQ(unittest::Capture(host_).At(5, 5), kBlue);
+    EXPECT_EQ(unit_test::Capture(host_).At(5, 5), kBlue);
 }
 
 TEST_F(PictureBoxTest, FittedPlacementScalesDownOrCentresAtNaturalSize) {
@@ -180,7 +188,7 @@ TEST_F(PictureBoxTest, FittedPlacementScalesDownOrCentresAtNaturalSize) {
     ASSERT_NE(h, 0u);
     {
         // 200 x 100 in 100 x 100: drawn 100 x 50 at (0, 25).
-        unittest::Capture c(host_);
+        unit_test::Capture c(host_);
         ASSERT_TRUE(c.Ok());
         EXPECT_EQ(c.At(50, 24), kBlue);
         EXPECT_EQ(c.At(50, 25), kRed);
@@ -192,7 +200,7 @@ TEST_F(PictureBoxTest, FittedPlacementScalesDownOrCentresAtNaturalSize) {
     // 50 x 50 in 100 x 80: unscaled at (25, 15).
     MoveWindow(h, 0, 0, 100, 80, TRUE);
     SetPicture(h, SolidPng(50, 50, kGreen));
-    unittest::Capture c(host_);
+    unit_test::Capture c(host_);
     EXPECT_EQ(c.At(25, 15), kGreen);
     EXPECT_EQ(c.At(74, 64), kGreen);
     EXPECT_EQ(c.At(24, 40), kBlue);
@@ -207,14 +215,14 @@ TEST_F(PictureBoxTest, NaturalAndStretchedPlacements) {
     d.picture = SolidPng(20, 10, kRed);
     HWND h = Make(d, 10, 10, 100, 60);
     {
-        unittest::Capture c(host_);
+        unit_test::Capture c(host_);
         EXPECT_EQ(c.At(10, 10), kRed);
         EXPECT_EQ(c.At(29, 19), kRed);
         EXPECT_EQ(c.At(30, 15), kBlue);
         EXPECT_EQ(c.At(15, 20), kBlue);
     }
     Set(Type(), h, units::kPbPlacement, 1);
-    unittest::Capture c(host_);
+    unit_test::Capture c(host_);
     EXPECT_EQ(c.At(10, 10), kRed);
     EXPECT_EQ(c.At(109, 69), kRed);
     EXPECT_EQ(c.At(60, 40), kRed);
@@ -243,7 +251,7 @@ TEST_F(PictureBoxTest, StoredPlacementThreeSizesTheUnitToThePicture) {
     GetClientRect(h, &client);
     EXPECT_EQ(client.right, 12);
     EXPECT_EQ(client.bottom, 9);
-    unittest::Capture c(host_);
+    unit_test::Capture c(host_);
     EXPECT_EQ(c.At(5 + 1 + 11, 6 + 1 + 8), kGreen);
     // Bytes that are no picture leave the size alone.
     Bytes junk(40, 1);
@@ -257,11 +265,11 @@ TEST_F(PictureBoxTest, PngTransparencyShowsTheBackgroundColourInEffect) {
     d.background_colour = kBlue;
     d.picture = SolidPng(30, 30, kRed, 0);  // fully clear
     HWND h = Make(d, 0, 0, 60, 60);
-    EXPECT_EQ(unittest::Capture(host_).At(10, 10), kBlue);
+    EXPECT_EQ(unit_test::Capture(host_).At(10, 10), kBlue);
     Set(Type(), h, units::kPbBackColour, kGreen);
     EXPECT_EQ(Get(Type(), h, units::kPbBackColour), kGreen);
-    EXPECT_EQ(unittest::Capture(host_).At(10, 10), kGreen);
-    EXPECT_EQ(unittest::Capture(host_).At(40, 40), kGreen);
+    EXPECT_EQ(unit_test::Capture(host_).At(10, 10), kGreen);
+    EXPECT_EQ(unit_test::Capture(host_).At(40, 40), kGreen);
 }
 
 TEST_F(PictureBoxTest, GalleryDecodesEachPictureOnceAndRepaintsFromTheRenderedBitmap) {
@@ -281,13 +289,13 @@ TEST_F(PictureBoxTest, GalleryDecodesEachPictureOnceAndRepaintsFromTheRenderedBi
     }
     // Nothing is decoded before it is painted.
     for (HWND b : boxes) EXPECT_EQ(UnitOf(b)->DecodeCount(), 0u);
-    unittest::Capture first(host_);
+    unit_test::Capture first(host_);
     ASSERT_TRUE(first.Ok());
     EXPECT_EQ(first.At(3 * 16 + 4, 2), 0x00010101u * 3);
     for (int round = 0; round < 3; ++round) {
         InvalidateRect(host_, nullptr, TRUE);
         for (HWND b : boxes) InvalidateRect(b, nullptr, TRUE);
-        unittest::Capture again(host_);
+        unit_test::Capture again(host_);
         EXPECT_EQ(again.At(5 * 16 + 4, 2), 0x00010101u * 5);
     }
     for (size_t i = 0; i < boxes.size(); ++i) {
@@ -308,12 +316,12 @@ TEST_F(PictureBoxTest, ABoxOutsideItsContainersVisiblePartDecodesNothingUntilItS
     SetParent(below, gallery);
     MoveWindow(below, 10, 500, 16, 8, FALSE);  // under the container's bottom edge
     SetPicture(below, SolidPng(16, 8, kBlue));
-    unittest::Capture first(host_);
+    unit_test::Capture first(host_);
     ASSERT_TRUE(first.Ok());
     EXPECT_EQ(UnitOf(below)->DecodeCount(), 0u);
     // Brought into view (as scrolling moves the gallery), it is decoded and drawn.
     MoveWindow(below, 10, 20, 16, 8, TRUE);
-    unittest::Capture second(host_);
+    unit_test::Capture second(host_);
     ASSERT_TRUE(second.Ok());
     EXPECT_EQ(UnitOf(below)->DecodeCount(), 1u);
     EXPECT_EQ(second.At(14, 22), kBlue);
@@ -328,12 +336,12 @@ TEST_F(PictureBoxTest, AnimatedGifPlaysAndStopsWithTheSwitch) {
     ASSERT_NE(u->Animation(), nullptr);
     EXPECT_EQ(u->DecodeCount(), 0u);  // the player holds the image
     // The first paint starts the thread; its frames then come in turn.
-    { unittest::Capture first(host_); }
+    { unit_test::Capture first(host_); }
     EXPECT_EQ(u->Animation()->state(), picture::GifPlayer::State::Running);
     bool sawRed = false, sawGreen = false;
     for (int i = 0; i < 500 && !(sawRed && sawGreen); ++i) {
         SigTestWaitIdle(20);
-        unittest::Capture c(host_);
+        unit_test::Capture c(host_);
         sawRed |= c.At(2, 2) == kRed;
         sawGreen |= c.At(2, 2) == kGreen;
         ASSERT_EQ(c.At(12, 10), kBlue);  // outside both frames: the background
@@ -344,24 +352,24 @@ TEST_F(PictureBoxTest, AnimatedGifPlaysAndStopsWithTheSwitch) {
     // Switched off: the first image, still.
     EXPECT_EQ(Set(Type(), h, units::kPbPlayAnimation, 0), 0);
     EXPECT_EQ(u->Animation(), nullptr);
-    EXPECT_EQ(unittest::Capture(host_).At(2, 2), kRed);
+    EXPECT_EQ(unit_test::Capture(host_).At(2, 2), kRed);
     EXPECT_EQ(u->DecodeCount(), 1u);
     // And on again: a new player, started by the next paint.
     Set(Type(), h, units::kPbPlayAnimation, 1);
     ASSERT_NE(u->Animation(), nullptr);
-    unittest::Capture again(host_);
+    unit_test::Capture again(host_);
     EXPECT_EQ(u->Animation()->state(), picture::GifPlayer::State::Running);
     // A new background colour shows around the frames too.
     Set(Type(), h, units::kPbBackColour, 0x00FFFFFFu);
     ASSERT_NE(u->Animation(), nullptr);
-    EXPECT_EQ(unittest::Capture(host_).At(12, 10), 0x00FFFFFFu);
+    EXPECT_EQ(unit_test::Capture(host_).At(12, 10), 0x00FFFFFFu);
     // Replacing the picture stops the thread before the player goes.
     SetPicture(h, SolidPng(4, 4, kGreen));
     EXPECT_EQ(u->Animation(), nullptr);
-    EXPECT_EQ(unittest::Capture(host_).At(1, 1), kGreen);
+    EXPECT_EQ(unit_test::Capture(host_).At(1, 1), kGreen);
     // Destroying a playing box ends its thread.
     SetPicture(h, TwoFrameGif());
-    unittest::Capture playing(host_);
+    unit_test::Capture playing(host_);
     DestroyWindow(h);
     EXPECT_FALSE(IsWindow(h));
 }
@@ -372,11 +380,11 @@ TEST_F(PictureBoxTest, SwitchingAnimationOnDoesNotBlankTheAnimationsArea) {
     d.play_animation = false;
     d.picture = TwoFrameGif();
     HWND h = Make(d, 0, 0, 30, 30);
-    EXPECT_EQ(unittest::Capture(host_).At(2, 2), kRed);  // the first image, still
+    EXPECT_EQ(unit_test::Capture(host_).At(2, 2), kRed);  // the first image, still
     // The new player's canvas is empty until its thread draws; the first
     // paint leaves the animation's 16 x 12 area alone and fills the rest.
     Set(Type(), h, units::kPbPlayAnimation, 1);
-    unittest::Capture c(host_);
+    unit_test::Capture c(host_);
     const uint32_t px = c.At(2, 2);
     EXPECT_TRUE(px == kRed || px == kGreen) << std::hex << px;
     EXPECT_EQ(c.At(20, 20), kBlue);
@@ -395,7 +403,7 @@ TEST_F(PictureBoxTest, SingleImageGifAndDesignModeNeverStartAThread) {
     HWND h = Make(d, 0, 0, 10, 10);
     PictureBoxUnit* u = UnitOf(h);
     ASSERT_NE(u->Animation(), nullptr);
-    unittest::Capture c(host_);
+    unit_test::Capture c(host_);
     EXPECT_EQ(c.At(1, 1), kGreen);
     EXPECT_NE(u->Animation()->state(), picture::GifPlayer::State::Running);
 
@@ -405,7 +413,7 @@ TEST_F(PictureBoxTest, SingleImageGifAndDesignModeNeverStartAThread) {
     EXPECT_EQ(du->Animation(), nullptr);
     Set(Type(), design, units::kPbPlayAnimation, 1);
     EXPECT_EQ(du->Animation(), nullptr);
-    EXPECT_EQ(unittest::Capture(host_).At(22, 2), kRed);
+    EXPECT_EQ(unit_test::Capture(host_).At(22, 2), kRed);
 }
 
 // Operation 9's callback: upper-cases a text and notes its flag.

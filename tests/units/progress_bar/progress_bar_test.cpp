@@ -1,7 +1,7 @@
 // The progress bar made through its descriptor's operations: stored data,
 // creation styles, clamps and the rebuild answers, the range and position
 // shown, and the bar colour the tool sets through message 0x409.
-#include "tests/units/picture_box/unit_fixture.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/progress_bar.h"
 #include "win/commctrl.h"
 
@@ -14,8 +14,15 @@ const runtime::UnitType& Type() {
     return type;
 }
 
-class ProgressBarTest : public unittest::UnitTest {
+class ProgressBarTest : public unit_test::UnitTest {
 protected:
+    void SetUp() override {
+        UnitTest::SetUp();
+        // Every handler runs and answers 1; the units go on one host at the screen's origin.
+        HandlersAnswer(true, 1);
+        host_ = MakeParent(0, 0, 320, 240);
+        ASSERT_NE(host_, 0u);
+    }
     // At (10, 10), 200 x 20.
     HWND Make(const ProgressBarData& d) {
         HWND h = Create(Type(), runtime::templates::WriteStoredUnitData(d), host_, 10, 10, 200, 20);
@@ -28,6 +35,7 @@ protected:
         SendMessageA(h, PBM_GETRANGE, 0, reinterpret_cast<LPARAM>(&r));
         return {r.iLow, r.iHigh};
     }
+    HWND host_ = 0;
 };
 
 TEST_F(ProgressBarTest, StoredDataDefaultsStylesAndRefusals) {
@@ -129,13 +137,13 @@ TEST_F(ProgressBarTest, FullBarInTheColourSetThroughItsWindowHandle) {
     Set(Type(), h, units::kPgPosition, 500);  // shown full
     // What the tool sends: wParam 1, lParam 0x0000FFFF (yellow).
     SendMessageA(h, 0x409, 1, 0x0000FFFF);
-    unittest::Capture full(host_);
+    unit_test::Capture full(host_);
     ASSERT_TRUE(full.Ok());
     EXPECT_EQ(full.At(10 + 100, 20), 0x0000FFFFu);
     EXPECT_EQ(full.At(10 + 195, 20), 0x0000FFFFu);
     // Half: the second half keeps the control's background.
     Set(Type(), h, units::kPgPosition, 50);
-    unittest::Capture half(host_);
+    unit_test::Capture half(host_);
     EXPECT_EQ(half.At(10 + 40, 20), 0x0000FFFFu);
     EXPECT_NE(half.At(10 + 160, 20), 0x0000FFFFu);
 }

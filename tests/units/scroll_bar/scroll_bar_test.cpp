@@ -1,7 +1,7 @@
 // The vertical scroll bar made through its descriptor's operations, inside a
 // picture box that hands its scroll notifications back: stored data, clamps
 // of the range, steps and position, and the scroll rule with its event.
-#include "tests/units/picture_box/unit_fixture.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/picture_box.h"
 #include "units/scroll_bar.h"
 
@@ -14,10 +14,14 @@ const runtime::UnitType& Type() {
     return type;
 }
 
-class ScrollBarTest : public unittest::UnitTest {
+class ScrollBarTest : public unit_test::UnitTest {
 protected:
     void SetUp() override {
         UnitTest::SetUp();
+        // Every handler runs and answers 1; the units go on one host at the screen's origin.
+        HandlersAnswer(true, 1);
+        host_ = MakeParent(0, 0, 320, 240);
+        ASSERT_NE(host_, 0u);
         static const runtime::UnitType box = units::PictureBoxUnitType();
         container_ = Create(box, {}, host_, 0, 0, 320, 240);
         ASSERT_NE(container_, 0u);
@@ -38,7 +42,7 @@ protected:
         SendMessageA(h, SBM_GETRANGE, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
         return {lo, hi};
     }
-    HWND container_ = 0;
+    HWND host_ = 0, container_ = 0;
 };
 
 TEST_F(ScrollBarTest, StoredDataDefaultsTheToolsOwnRecordAndRefusals) {
@@ -106,7 +110,7 @@ TEST_F(ScrollBarTest, PropertyWritesClampAndNeverAskForARebuild) {
     Set(Type(), h, units::kSbPosition, 3);
     EXPECT_EQ(Shown(h), 20);
     EXPECT_EQ(Set(Type(), h, 6, 1), 0);
-    EXPECT_TRUE(unittest::Raised().empty());  // writes raise no event
+    EXPECT_TRUE(Raised().empty());  // writes raise no event
 }
 
 TEST_F(ScrollBarTest, DisabledScrollBarStaysDisabledWhenThePositionIsSet) {
@@ -125,27 +129,27 @@ TEST_F(ScrollBarTest, ScrollingMovesByTheStepsClampsAndRaisesEventZero) {
     Tell(h, SB_LINEDOWN);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 4u);
     EXPECT_EQ(Shown(h), 4);
-    EXPECT_EQ(unittest::CountRaised(units::kScrollBarPositionChanged), 1);
-    EXPECT_EQ(unittest::Raised().back().unit, 0x16000001u);
+    EXPECT_EQ(Events(units::kScrollBarPositionChanged).size(), 1u);
+    EXPECT_EQ(Raised().back().unit, 0x16000001u);
     Tell(h, SB_PAGEDOWN);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 29u);
     Tell(h, SB_PAGEUP);
     Tell(h, SB_PAGEUP);  // below the minimum: clamped to 1
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 1u);
-    EXPECT_EQ(unittest::CountRaised(0), 4);
+    EXPECT_EQ(Events(0).size(), 4u);
     Tell(h, SB_LINEUP);  // already at the lower end
-    EXPECT_EQ(unittest::CountRaised(0), 4);
+    EXPECT_EQ(Events(0).size(), 4u);
     Tell(h, SB_BOTTOM);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 100u);
     Tell(h, SB_TOP);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 1u);
     Tell(h, SB_ENDSCROLL);
-    EXPECT_EQ(unittest::CountRaised(0), 6);
+    EXPECT_EQ(Events(0).size(), 6u);
     // A stored position outside the range comes inside on the next scroll.
     Set(Type(), h, units::kSbPosition, 500);
     Tell(h, SB_LINEUP);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 100u);
-    EXPECT_EQ(unittest::CountRaised(0), 7);
+    EXPECT_EQ(Events(0).size(), 7u);
 }
 
 TEST_F(ScrollBarTest, NoEventAtTheEndOfTheRangeOnALineDownClick) {
@@ -157,12 +161,12 @@ TEST_F(ScrollBarTest, NoEventAtTheEndOfTheRangeOnALineDownClick) {
     SigTestClick(208, 10 + 200 - 5, 1);
     SigTestWaitIdle(2000);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 100u);
-    EXPECT_EQ(unittest::CountRaised(0), 0);
+    EXPECT_EQ(Events(0).size(), 0u);
     // The up arrow does move it.
     SigTestClick(208, 10 + 4, 1);
     SigTestWaitIdle(2000);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 99u);
-    EXPECT_EQ(unittest::CountRaised(0), 1);
+    EXPECT_EQ(Events(0).size(), 1u);
 }
 
 TEST_F(ScrollBarTest, WithoutFollowingTheThumbOnlyTheReleaseCounts) {
@@ -171,18 +175,18 @@ TEST_F(ScrollBarTest, WithoutFollowingTheThumbOnlyTheReleaseCounts) {
     HWND h = Make(d);
     for (int pos : {10, 20, 30}) Tell(h, SB_THUMBTRACK, pos);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 1u);
-    EXPECT_EQ(unittest::CountRaised(0), 0);
+    EXPECT_EQ(Events(0).size(), 0u);
     Tell(h, SB_THUMBPOSITION, 30);
     Tell(h, SB_ENDSCROLL);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 30u);
-    EXPECT_EQ(unittest::CountRaised(0), 1);
+    EXPECT_EQ(Events(0).size(), 1u);
 
     // Following: every move counts, and the release at the same place adds nothing.
     Set(Type(), h, units::kSbFollowThumb, 1);
     for (int pos : {40, 50}) Tell(h, SB_THUMBTRACK, pos);
     Tell(h, SB_THUMBPOSITION, 50);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 50u);
-    EXPECT_EQ(unittest::CountRaised(0), 3);
+    EXPECT_EQ(Events(0).size(), 3u);
     // A thumb position past the range is clamped.
     Tell(h, SB_THUMBPOSITION, 30000);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 100u);
@@ -200,11 +204,11 @@ TEST_F(ScrollBarTest, DraggingTheThumbWithoutFollowingRaisesOnceOnRelease) {
         SigTestMouseMove(x, to);
         SigTestWaitIdle(1000);
     }
-    EXPECT_EQ(unittest::CountRaised(0), 0);
+    EXPECT_EQ(Events(0).size(), 0u);
     EXPECT_EQ(Get(Type(), h, units::kSbPosition), 1u);
     SigTestMouseButton(x, y + 100, 1, FALSE);
     SigTestWaitIdle(1000);
-    EXPECT_EQ(unittest::CountRaised(0), 1);
+    EXPECT_EQ(Events(0).size(), 1u);
     EXPECT_GT(Get(Type(), h, units::kSbPosition), 30u);
     EXPECT_EQ(Shown(h), static_cast<int>(Get(Type(), h, units::kSbPosition)));
 }

@@ -1,6 +1,7 @@
-// Creating units through their descriptors' operations as the loader does,
-// on a plain pop-up that stands in for the window, with the events they
-// raise caught on the way to the runtime.
+// What the unit-type tests share: the headless backend, top-level hosts for
+// the units, units made through their descriptors' operations as the loader
+// makes them, events caught where the runtime would dispatch them, and
+// pixels read back from a capture of a host.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "libraries/picture/picture.h"
 #include "runtime/program_data.h"
 #include "runtime/windowing/unit_protocol.h"
 #include "windows.h"
@@ -24,6 +26,20 @@ struct RaisedEvent {
 constexpr uint32_t kWindowId = 0x52000001;
 constexpr uint32_t kUnitId = 0x16000001;
 
+// The pixels of a capture of a top-level window (window coordinates), as the
+// PNG written holds them; one capture is one consistent picture.
+class Capture {
+public:
+    explicit Capture(HWND topLevel);
+    bool Ok() const;
+    // 0x00BBGGRR, or 0xFFFFFFFF outside or when the capture failed.
+    uint32_t At(int x, int y) const;
+
+private:
+    bool ok_ = false;
+    picture::PicturePtr picture_;
+};
+
 class UnitTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -31,9 +47,11 @@ protected:
 
     // A frameless visible pop-up at (left, top) on the screen; units go on it.
     HWND MakeParent(int left = 100, int top = 100, int width = 300, int height = 200);
-    // CreateUnit of `type` with the stored bytes (visible); 0 when refused.
+    // CreateUnit of `type` with the stored bytes; 0 when refused.
     HWND Create(const runtime::UnitType& type, const std::vector<uint8_t>& data, HWND parent, int left, int top,
-                int width, int height, uint32_t unitId = kUnitId, uint32_t styles = WS_VISIBLE);
+                int width, int height, uint32_t unitId = kUnitId, uint32_t styles = WS_VISIBLE,
+                bool designMode = false);
+    static runtime::PropertyValue GetValue(const runtime::UnitType& type, HWND unit, int32_t own);
     static uint64_t Get(const runtime::UnitType& type, HWND unit, int32_t own);
     static std::string GetText(const runtime::UnitType& type, HWND unit, int32_t own);
     static std::vector<uint8_t> GetBytes(const runtime::UnitType& type, HWND unit, int32_t own);
@@ -41,19 +59,19 @@ protected:
     static int32_t Set(const runtime::UnitType& type, HWND unit, int32_t own, uint64_t value, uint32_t length = 0);
     static int32_t SetText(const runtime::UnitType& type, HWND unit, int32_t own, const char* text);
     static int32_t SetBytes(const runtime::UnitType& type, HWND unit, int32_t own, const std::vector<uint8_t>& bytes);
-    // SaveUnitProperties, copied out of the runtime block.
-    static std::vector<uint8_t> Save(const runtime::UnitType& type, HWND unit);
+    // SaveUnitProperties as the runtime calls it before a rebuild, copied out
+    // of the runtime block.
+    static std::vector<uint8_t> Saved(const runtime::UnitType& type, HWND unit);
+    // Every event caught so far, in order.
+    static const std::vector<RaisedEvent>& Raised();
     // Events caught so far of one unit and number.
-    std::vector<RaisedEvent> Events(int32_t event, uint32_t unitId = kUnitId) const;
+    static std::vector<RaisedEvent> Events(int32_t event, uint32_t unitId = kUnitId);
     // Answer of the next handlers: whether one ran, and its result.
     static void HandlersAnswer(bool ran, uint32_t result);
     static DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
 
     std::vector<HWND> made_;
 };
-
-// Pixels of a pop-up's surface, window coordinates.
-COLORREF Pixel(HWND topLevel, int x, int y);
 
 // A 24-bit BMP of one colour (0x00BBGGRR).
 std::vector<uint8_t> SolidBmp(int width, int height, uint32_t colour);

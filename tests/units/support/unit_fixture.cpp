@@ -1,5 +1,8 @@
-#include "unit_harness.h"
+#include "tests/units/support/unit_fixture.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,25 +55,28 @@ HWND UnitTest::MakeParent(int left, int top, int width, int height) {
     EXPECT_TRUE(units::RegisterUnitClass("_VU_TestParent"));
     HWND h = CreateWindowExA(0, "_VU_TestParent", "", WS_POPUP | WS_VISIBLE, left, top, width, height, 0, 0, 0,
                              nullptr);
+    EXPECT_NE(h, HWND{});
     made_.push_back(h);
     return h;
 }
 
 HWND UnitTest::Create(const runtime::UnitType& type, const std::vector<uint8_t>& data, HWND parent, int left, int top,
-                      int width, int height, uint32_t unitId, uint32_t styles) {
+                      int width, int height, uint32_t unitId, uint32_t styles, bool designMode) {
     auto create = reinterpret_cast<runtime::CreateUnitOp>(type.lookup(runtime::kOpCreateUnit));
-    HWND h = create(data.data(), static_cast<uint32_t>(data.size()), styles, parent, 100, 0, left, top, width, height,
-                    kWindowId, unitId, 0, 0);
+    HWND h = create(data.empty() ? nullptr : data.data(), static_cast<uint32_t>(data.size()), styles, parent, 100, 0,
+                    left, top, width, height, kWindowId, unitId, 0, designMode ? 1 : 0);
     if (h) made_.push_back(h);
     return h;
 }
 
-uint64_t UnitTest::Get(const runtime::UnitType& type, HWND unit, int32_t own) {
+runtime::PropertyValue UnitTest::GetValue(const runtime::UnitType& type, HWND unit, int32_t own) {
     auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(type.lookup(runtime::kOpGetUnitProperty));
     runtime::PropertyValue v{};
     EXPECT_EQ(get(unit, own, &v), 1) << "property " << own;
-    return v.value;
+    return v;
 }
+
+uint64_t UnitTest::Get(const runtime::UnitType& type, HWND unit, int32_t own) { return GetValue(type, unit, own).value; }
 
 std::string UnitTest::GetText(const runtime::UnitType& type, HWND unit, int32_t own) {
     const char* p = reinterpret_cast<const char*>(static_cast<uintptr_t>(Get(type, unit, own)));
@@ -78,9 +84,7 @@ std::string UnitTest::GetText(const runtime::UnitType& type, HWND unit, int32_t 
 }
 
 std::vector<uint8_t> UnitTest::GetBytes(const runtime::UnitType& type, HWND unit, int32_t own) {
-    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(type.lookup(runtime::kOpGetUnitProperty));
-    runtime::PropertyValue v{};
-    EXPECT_EQ(get(unit, own, &v), 1);
+    const runtime::PropertyValue v = GetValue(type, unit, own);
     const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(v.value));
     return p ? std::vector<uint8_t>(p, p + v.length) : std::vector<uint8_t>{};
 }
@@ -102,7 +106,7 @@ int32_t UnitTest::SetBytes(const runtime::UnitType& type, HWND unit, int32_t own
     return Set(type, unit, own, reinterpret_cast<uintptr_t>(bytes.data()), static_cast<uint32_t>(bytes.size()));
 }
 
-std::vector<uint8_t> UnitTest::Save(const runtime::UnitType& type, HWND unit) {
+std::vector<uint8_t> UnitTest::Saved(const runtime::UnitType& type, HWND unit) {
     auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(type.lookup(runtime::kOpSaveUnitProperties));
     uint32_t length = 0;
     uint8_t* block = save(unit, &length);
@@ -112,7 +116,9 @@ std::vector<uint8_t> UnitTest::Save(const runtime::UnitType& type, HWND unit) {
     return bytes;
 }
 
-std::vector<RaisedEvent> UnitTest::Events(int32_t event, uint32_t unitId) const {
+const std::vector<RaisedEvent>& UnitTest::Raised() { return g_events; }
+
+std::vector<RaisedEvent> UnitTest::Events(int32_t event, uint32_t unitId) {
     std::vector<RaisedEvent> out;
     for (const RaisedEvent& e : g_events)
         if (e.event == event && e.unit == unitId) out.push_back(e);
@@ -124,7 +130,20 @@ void UnitTest::HandlersAnswer(bool ran, uint32_t result) {
     g_handlerResult = result;
 }
 
-COLORREF Pixel(HWND topLevel, int x, int y) { return SigTestWindowPixel(topLevel, x, y); }
+Capture::Capture(HWND topLevel) {
+    const std::string path = std::string(SIG_BINARY_DIR) + "/unit_capture_" + std::to_string(getpid()) + ".png";
+    ok_ = SigTestCaptureWindow(topLevel, path.c_str()) != 0;
+    if (ok_) picture_ = picture::DecodePictureFromFile(path);
+    std::remove(path.c_str());
+}
+
+bool Capture::Ok() const { return ok_ && picture_ && picture_->kind == picture::PictureFormat::Png; }
+
+uint32_t Capture::At(int x, int y) const {
+    if (!Ok() || x < 0 || y < 0 || x >= picture_->width || y >= picture_->height) return 0xFFFFFFFFu;
+    const uint8_t* p = &picture_->pixels[(static_cast<size_t>(y) * picture_->width + x) * 4];
+    return p[2] | (p[1] << 8) | (p[0] << 16);
+}
 
 std::vector<uint8_t> SolidBmp(int w, int h, uint32_t colour) {
     const int stride = (w * 3 + 3) & ~3;
