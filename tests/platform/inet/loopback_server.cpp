@@ -111,7 +111,8 @@ const TestCertificate& TestCertificate::Get() {
     return cert;
 }
 
-LoopbackServer::LoopbackServer(Handler handler, bool tls) : handler_(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler, bool tls, bool keep_alive)
+    : handler_(std::move(handler)), keep_alive_(keep_alive) {
     if (tls) {
         const TestCertificate& cert = TestCertificate::Get();
         ctx_ = SSL_CTX_new(TLS_server_method());
@@ -155,15 +156,28 @@ size_t LoopbackServer::RequestCount() const {
     return requests_.size();
 }
 
+size_t LoopbackServer::Accepted() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return accepted_;
+}
+
+void LoopbackServer::DropIdle() {
+    std::unique_lock<std::mutex> lock(mu_);
+    drop_idle_ = true;
+    cv_.wait(lock, [this] { return open_ == 0; });
+    drop_idle_ = false;
+}
+
 bool LoopbackServer::WaitStop(int ms) {
     std::unique_lock<std::mutex> lock(mu_);
     return cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_.load(); });
 }
 
 std::string LoopbackServer::Reply(int status, std::string_view reason, std::string_view body,
-                                  std::string_view extra_headers) {
+                                  std::string_view extra_headers, bool close) {
     std::string r = "HTTP/1.1 " + std::to_string(status) + " " + std::string(reason) + "\r\n";
-    r += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n";
+    r += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    if (close) r += "Connection: close\r\n";
     r += extra_headers;
     r += "\r\n";
     r += body;
@@ -177,6 +191,8 @@ void LoopbackServer::AcceptLoop() {
         int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         std::lock_guard<std::mutex> lock(mu_);
+        ++accepted_;
+        ++open_;
         workers_.emplace_back([this, fd] { Serve(fd); });
     }
 }
@@ -184,6 +200,7 @@ void LoopbackServer::AcceptLoop() {
 int LoopbackServer::Recv(Conn& c, char* buf, int n) {
     // Polls in short steps so a stopping server never waits on a silent client.
     while (!stop_) {
+        if (drop_idle_) return -1;
         if (c.ssl_ && SSL_pending(c.ssl_) > 0) return SSL_read(c.ssl_, buf, n);
         pollfd p{c.fd_, POLLIN, 0};
         int pr = poll(&p, 1, 50);
@@ -195,7 +212,8 @@ int LoopbackServer::Recv(Conn& c, char* buf, int n) {
 }
 
 bool LoopbackServer::ReadRequest(Conn& c, ReceivedRequest& r) {
-    std::string data;
+    std::string data = std::move(c.pending_);
+    c.pending_.clear();
     char buf[16384];
     size_t head_end;
     while ((head_end = data.find("\r\n\r\n")) == std::string::npos) {
@@ -213,6 +231,11 @@ bool LoopbackServer::ReadRequest(Conn& c, ReceivedRequest& r) {
         if (n <= 0) return false;
         r.body.append(buf, static_cast<size_t>(n));
     }
+    if (keep_alive_ && r.body.size() > want) {
+        // What follows the body is the next request on this connection.
+        c.pending_ = r.body.substr(want);
+        r.body.resize(want);
+    }
     return true;
 }
 
@@ -220,6 +243,7 @@ void LoopbackServer::Serve(int fd) {
     Conn c;
     c.fd_ = fd;
     c.server_ = this;
+    bool ready = true;
     if (ctx_) {
         c.ssl_ = SSL_new(ctx_);
         SSL_set_fd(c.ssl_, fd);
@@ -228,19 +252,28 @@ void LoopbackServer::Serve(int fd) {
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
         if (SSL_accept(c.ssl_) != 1) {
             ERR_clear_error();
-            c.Close();
-            return;
+            ready = false;
         }
     }
     ReceivedRequest r;
-    if (ReadRequest(c, r)) {
+    while (ready && ReadRequest(c, r)) {
         {
             std::lock_guard<std::mutex> lock(mu_);
             requests_.push_back(r);
         }
+        // Read once per request: the answer's form and the closing after it
+        // must agree even when the test flips the switch meanwhile.
+        c.closing_ = !keep_alive_ || close_after_answer_;
         handler_(r, c);
+        if (c.closing_ || c.fd_ < 0) break;
+        r = ReceivedRequest{};
     }
     c.Close();
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        --open_;
+    }
+    cv_.notify_all();
 }
 
 RefusingPort::RefusingPort() { fd_ = BindLoopback(&port_); }

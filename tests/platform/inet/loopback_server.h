@@ -1,6 +1,8 @@
 // A small HTTP(S) server on 127.0.0.1 for the internet tests: plain sockets
 // and one thread per connection, so a test controls every byte of the reply
 // (stalls, break-offs, endless bodies, malformed or oversized headers).
+// By default a connection carries one request; in keep-alive mode its
+// requests are served in turn until one side closes it.
 #pragma once
 
 #include <openssl/ssl.h>
@@ -32,12 +34,17 @@ public:
     // Waits up to ms or until the server stops; true when it stops.
     bool WaitStop(int ms);
     void Close();
+    // Keep-alive mode: whether the server closes this connection after the
+    // answer to the current request, so the answer can say so.
+    bool Closing() const { return closing_; }
 
 private:
     friend class LoopbackServer;
     int fd_ = -1;
     SSL* ssl_ = nullptr;
     LoopbackServer* server_ = nullptr;
+    bool closing_ = true;
+    std::string pending_;  // bytes read past the current request
 };
 
 // Self-signed certificate for 127.0.0.1 and localhost, made once per process
@@ -50,20 +57,29 @@ struct TestCertificate {
 class LoopbackServer {
 public:
     using Handler = std::function<void(const ReceivedRequest&, Conn&)>;
-    explicit LoopbackServer(Handler handler, bool tls = false);
+    explicit LoopbackServer(Handler handler, bool tls = false, bool keep_alive = false);
     ~LoopbackServer();
 
     uint16_t port() const { return port_; }
     std::string Base() const;  // "http://127.0.0.1:port" or "https://..."
+    // Noted before the handler runs, so a count read after a request returns includes it.
     std::vector<ReceivedRequest> Requests() const;
     size_t RequestCount() const;
+    // Connections accepted so far, counted before any request on them is read.
+    size_t Accepted() const;
+
+    // Keep-alive mode: close each connection after its next answer.
+    void CloseAfterAnswer(bool on) { close_after_answer_ = on; }
+    // Closes every open connection without a word, as an idle time-out does;
+    // returns once they are closed.
+    void DropIdle();
 
     bool Stopping() const { return stop_; }
     bool WaitStop(int ms);
 
-    // A reply with a Content-Length and "Connection: close".
+    // A reply with a Content-Length and, unless told otherwise, "Connection: close".
     static std::string Reply(int status, std::string_view reason, std::string_view body,
-                             std::string_view extra_headers = "");
+                             std::string_view extra_headers = "", bool close = true);
 
 private:
     void AcceptLoop();
@@ -72,10 +88,14 @@ private:
     int Recv(Conn& c, char* buf, int n);
 
     Handler handler_;
+    const bool keep_alive_;
     SSL_CTX* ctx_ = nullptr;
     int listen_fd_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> close_after_answer_{false};
+    std::atomic<bool> drop_idle_{false};
+    size_t accepted_ = 0, open_ = 0;  // under mu_
     std::thread acceptor_;
     mutable std::mutex mu_;
     std::condition_variable cv_;
