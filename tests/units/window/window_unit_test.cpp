@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "runtime/application.h"
 #include "runtime/template/stored_unit_data.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/window_shapes.h"
 #include "units/scroll_bar.h"
 #include "units/window_unit.h"
@@ -16,6 +16,7 @@
 namespace {
 
 using runtime::templates::WindowData;
+using unit_test::SolidBmp;
 
 const bool kHeadless = [] {
     setenv("SIGDESIGNER_BACKEND", "headless", 1);
@@ -213,30 +214,6 @@ TEST_F(WindowUnitTest, BackgroundIsTheStoredColourOrTheButtonFace) {
     EXPECT_EQ(SigTestWindowPixel(h, 10, 10), 0x00336699u);
     Set(h, units::kWpBackColour, 0xFF000000u);
     EXPECT_EQ(SigTestWindowPixel(h, 10, 10), GetSysColor(COLOR_BTNFACE));
-}
-
-// A 24-bit BMP of one colour (0x00BBGGRR).
-std::vector<uint8_t> SolidBmp(int w, int h, uint32_t colour) {
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<uint8_t> b(54 + stride * h, 0);
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<uint32_t>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = &b[54 + y * stride + x * 3];
-            p[0] = static_cast<uint8_t>(colour >> 16);
-            p[1] = static_cast<uint8_t>(colour >> 8);
-            p[2] = static_cast<uint8_t>(colour);
-        }
-    return b;
 }
 
 TEST(BackgroundPicture, FittedModeScalesDownKeepingProportionsAndCentresSmallerPictures) {
