@@ -105,26 +105,29 @@ inline bool BlockTokens(const uint8_t* p, uint64_t counts, size_t& cur, uint8_t*
   return !counts;
 }
 
-// True if the block has more than 32 literals in a row, which one 32-byte
-// copy after a run does not cover.
-inline bool LongLiterals(uint64_t counts) {
+// The longest stretch of literals in a block, rounded up to what the copy
+// after each run covers: 8, 32 or 64 bytes. Narrower copies are cheaper here
+// than fewer ones, and most blocks of a photo have no more than 8 in a row.
+inline int LiteralReach(uint64_t counts) {
   const uint64_t literal = ~(counts | counts << 1);
   uint64_t run = literal & literal >> 1;  // bit i: literals at i and i + 1
   run &= run >> 2;
-  run &= run >> 4;
+  run &= run >> 4;  // 8 in a row from bit i
+  if (!(run & literal >> 8)) return 8;
   run &= run >> 8;
   run &= run >> 16;  // 32 in a row from bit i
-  return (run & literal >> 32) != 0;
+  return (run & literal >> 32) ? 64 : 32;
 }
 
-// A whole block whose output is known to fit. A literal at block offset i
-// goes to o + i + shift, shift growing by each run's length less its two
-// bytes, so each token is a bit scan, two loads and two stores: the run at
-// its place, then the literals after it, which the next run cuts short.
-template <class V, bool kLong>
+// A whole block whose output is known to fit, with no more than kReach
+// literals in a row. A literal at block offset i goes to o + i + shift, shift
+// growing by each run's length less its two bytes, so each token is a bit
+// scan, two loads and two stores: the run at its place, then the literals
+// after it, which the next run cuts short.
+template <class V, int kReach>
 inline uint8_t* WholeBlock(const uint8_t* p, uint64_t counts, uint8_t* o) {
   V::Copy32(o, p);
-  if (kLong) V::Copy32(o + 32, p + 32);
+  if (kReach > 32) V::Copy32(o + 32, p + 32);
   ptrdiff_t shift = 0;
   while (counts) {
     const size_t c = V::LowestBit(counts);
@@ -135,8 +138,14 @@ inline uint8_t* WholeBlock(const uint8_t* p, uint64_t counts, uint8_t* o) {
     V::Fill32(at, value);
     if (len > 192 + 32) V::Fill32(at + 32, value);
     at += len - 192;
-    V::Copy32(at, p + c + 2);
-    if (kLong) V::Copy32(at + 32, p + c + 34);
+    if (kReach <= 8) {
+      uint64_t literals;
+      std::memcpy(&literals, p + c + 2, 8);
+      std::memcpy(at, &literals, 8);
+    } else {
+      V::Copy32(at, p + c + 2);
+      if (kReach > 32) V::Copy32(at + 32, p + c + 34);
+    }
     shift += ptrdiff_t(len) - 194;
   }
   return o + (ptrdiff_t(64) + shift);
@@ -154,7 +163,14 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
     if (size_t(end - o) >= most) {
       // A count in the last place takes the next block's first byte.
       const size_t next = 64 + (counts >> 63);
-      o = (LongLiterals(counts) ? WholeBlock<V, true>(p, counts, o) : WholeBlock<V, false>(p, counts, o)) + (next - 64);
+      const int reach = LiteralReach(counts);
+      if (reach <= 8)
+        o = WholeBlock<V, 8>(p, counts, o);
+      else if (reach <= 32)
+        o = WholeBlock<V, 32>(p, counts, o);
+      else
+        o = WholeBlock<V, 64>(p, counts, o);
+      o += next - 64;
       p += next;
       continue;
     }

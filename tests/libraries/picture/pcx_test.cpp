@@ -279,6 +279,39 @@ TEST(PcxRuns, EveryBlockAlignmentAndLineSplitMatchesThePlainLoop) {
   }
 }
 
+// Blocks are copied with narrower stores when their literal stretches are
+// short, so a stretch one longer than such a copy, at each place in a block,
+// among runs of every length (0 is the literal 192) with short gaps.
+TEST(PcxRuns, LiteralStretchesAroundEachCopyWidthMatchThePlainLoop) {
+  std::mt19937 rng(5);
+  for (size_t stretch : {7, 8, 9, 10, 31, 32, 33, 63, 64, 65}) {
+    for (size_t lead = 0; lead < 64; ++lead) {
+      Bytes in;
+      for (size_t k = 0; k < lead / 2; ++k) in.insert(in.end(), {uint8_t(193 + k % 63), uint8_t(rng())});
+      if (lead % 2) in.push_back(uint8_t(rng() % 193));
+      for (size_t k = 0; k < stretch; ++k) in.push_back(uint8_t(1 + k % 190));
+      for (int round = 0; round < 3; ++round) {
+        for (size_t len = 0; len < 64; ++len) {
+          in.insert(in.end(), {uint8_t(192 + len), uint8_t(rng())});
+          for (size_t k = 0, gap = rng() % 4; k < gap; ++k) in.push_back(uint8_t(rng() % 193));
+        }
+      }
+      const size_t full = OutputOf(in);
+      const Plain all = PlainDecode(in, full);
+      ASSERT_TRUE(all.ok);
+      for (detail::RunPath path : Paths()) {
+        const std::string what = "stretch " + std::to_string(stretch) + " lead " + std::to_string(lead) +
+                                 (path == detail::RunPath::Portable ? " portable" : " wide");
+        ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
+        ExpectSame(all, BlockDecode(in, full, {1 + rng() % 300, 37}, 64, path), what + " lines");
+        // Cut inside the last run, and just after its count byte.
+        const Bytes cut(in.begin(), in.end() - long(1 + lead % 2));
+        ExpectSame(PlainDecode(cut, full), BlockDecode(cut, full, {full}, 64, path), what + " cut");
+      }
+    }
+  }
+}
+
 TEST(PcxRuns, TruncatedStreamsFailWithoutReadingPastTheirEnd) {
   std::mt19937 rng(11);
   const Bytes tokens = RandomTokens(rng, 600);
