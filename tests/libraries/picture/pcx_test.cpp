@@ -296,6 +296,7 @@ TEST(PcxRuns, LiteralStretchesAroundEachCopyWidthMatchThePlainLoop) {
           for (size_t k = 0, gap = rng() % 4; k < gap; ++k) in.push_back(uint8_t(rng() % 193));
         }
       }
+      in.insert(in.end(), {192 + 40, 7});
       const size_t full = OutputOf(in);
       const Plain all = PlainDecode(in, full);
       ASSERT_TRUE(all.ok);
@@ -304,9 +305,13 @@ TEST(PcxRuns, LiteralStretchesAroundEachCopyWidthMatchThePlainLoop) {
                                  (path == detail::RunPath::Portable ? " portable" : " wide");
         ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
         ExpectSame(all, BlockDecode(in, full, {1 + rng() % 300, 37}, 64, path), what + " lines");
-        // Cut inside the last run, and just after its count byte.
-        const Bytes cut(in.begin(), in.end() - long(1 + lead % 2));
-        ExpectSame(PlainDecode(cut, full), BlockDecode(cut, full, {full}, 64, path), what + " cut");
+        // The last run's count byte left without its value, and the whole run cut.
+        for (long drop : {1, 2}) {
+          const Bytes cut(in.begin(), in.end() - drop);
+          const Plain got = BlockDecode(cut, full, {full}, 64, path);
+          EXPECT_FALSE(got.ok) << what << " drop " << drop;
+          ExpectSame(PlainDecode(cut, full), got, what + " cut");
+        }
       }
     }
   }
