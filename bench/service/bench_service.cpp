@@ -229,7 +229,7 @@ void BM_RenderThroughHttp(benchmark::State& state) {
   const bool atCapacity = state.range(0) != 0;
   const std::uint16_t port = (atCapacity ? LiveAtCapacity() : Live()).server->Port();
   WallRate& wall = atCapacity ? gHttpWallAtCapacity : gHttpWall;
-  if (state.thread_index() == 0) {
+  if (state.thread_index() == 0 && !atCapacity) {
     std::lock_guard lock(gLatencyMutex);
     gLatencies.clear();
   }
