@@ -2,6 +2,15 @@
 // both with 8 concurrent workers on the same request mix, so the ratio is
 // the server's overhead (HTTP, page, cache write and read). Also the PNG
 // compression levels, which set the default in renderer.h.
+//
+// The two sides run in short alternating rounds on the same worker threads
+// and each round gives its own ratio; the median and spread of those are
+// reported, since the speed of this machine drifts over seconds and one
+// long run of each side measured the drift as much as the server.
+//
+// Run it five minutes or more after the previous run (or anything else that
+// deleted thousands of files on the same file system): see
+// FileCreationMicroseconds for why the HTTP side then pays more per picture.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -12,13 +21,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <barrier>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/support/measure.h"
@@ -32,78 +43,16 @@ using namespace sigservice;
 namespace {
 
 constexpr int kSize = 64;
+constexpr int kWorkers = 8;
+constexpr int kRounds = 9;
+constexpr double kPhaseSeconds = 1.5;
+
 // Every 10th style covers all font families and effect recipes.
 int StyleFor(long i) { return 1 + static_cast<int>((i * 10) % kStyleCount); }
 std::string TextFor(long i) { return "\xE6\x9D\x8E\xE6\x98\x8E Li Ming " + std::to_string(i); }
 
+// Distinct requests throughout, so every one is drawn (no cache hits).
 std::atomic<long> gCounter{0};
-double gInProcessRate = 0, gHttpRate = 0, gHttpRateAtCapacity = 0;
-
-// Pictures per second of wall time over all threads of a run. Google
-// Benchmark's own rate counters divide by summed thread time, so the run is
-// timed here: from the first thread entering its loop to the last leaving it.
-// The process's CPU time per picture is kept too: client, server and
-// renderer all run in this process, so it measures the cost of a picture
-// even when other work on the machine takes cores away from the run.
-struct WallRate {
-  std::mutex m;
-  std::chrono::steady_clock::time_point first, last;
-  double cpuFirst = 0, cpuPerPicture = 0;
-  long pictures = 0;
-  int running = 0;
-  void Begin() {
-    std::lock_guard lock(m);
-    if (running++ == 0) {
-      first = std::chrono::steady_clock::now();
-      cpuFirst = benchsupport::ProcessCpuSeconds();
-      pictures = 0;
-    }
-  }
-  double End(long n) {
-    std::lock_guard lock(m);
-    pictures += n;
-    last = std::chrono::steady_clock::now();
-    cpuPerPicture = (benchsupport::ProcessCpuSeconds() - cpuFirst) / static_cast<double>(pictures);
-    --running;
-    return pictures / std::chrono::duration<double>(last - first).count();
-  }
-};
-WallRate gInProcessWall, gInProcessWall2, gHttpWall, gHttpWallAtCapacity;
-// CPU time the HTTP clients themselves used, to tell the server's share.
-std::atomic<long long> gClientCpuNs{0};
-
-// Every glyph and style of the mix once, so the fresh benchmark threads start
-// with caches as warm as the server's long-lived ones.
-void WarmUp() {
-  for (int s = 1; s <= kStyleCount; s += 10)
-    benchmark::DoNotOptimize(Render(TextFor(1234567890), StyleAt(s), kSize, {0, 0, 0}, {255, 255, 255}));
-}
-
-void BM_RenderInProcess(benchmark::State& state) {
-  WarmUp();  // per-thread font maps, as the server's threads have them after their first requests
-  std::size_t bytes = 0;
-  bool begun = false;
-  for (auto _ : state) {
-    // Inside the loop: Google Benchmark's start barrier has passed, so no
-    // thread is still warming up when the clock starts.
-    if (!begun) (state.threads() == 8 ? gInProcessWall : gInProcessWall2).Begin(), begun = true;
-    long i = gCounter++;
-    SignatureRequest r;
-    r.text = TextFor(i);
-    r.style = StyleFor(i);
-    r.size = kSize;
-    std::string png = EncodePng(RenderSignature(r));
-    bytes += png.size();
-    benchmark::DoNotOptimize(png);
-  }
-  double rate = (state.threads() == 8 ? gInProcessWall : gInProcessWall2).End(static_cast<long>(state.iterations()));
-  if (state.threads() == 8) gInProcessRate = rate;
-  if (state.thread_index() == 0) state.counters["pictures/s"] = rate;
-  state.counters["png_bytes"] = benchmark::Counter(static_cast<double>(bytes) / std::max<int64_t>(1, state.iterations()),
-                                                   benchmark::Counter::kAvgThreads);
-}
-BENCHMARK(BM_RenderInProcess)->Threads(8)->UseRealTime()->MinTime(3);
-BENCHMARK(BM_RenderInProcess)->Threads(2)->UseRealTime()->MinTime(3);  // one per core, for comparison
 
 // Bare HTTP/1.1 client keeping its connection open between requests, as the
 // desktop tool's internet layer does: one connection per client thread,
@@ -222,65 +171,124 @@ LiveServer& LiveAtCapacity() {
   return live;
 }
 
-std::mutex gLatencyMutex;
-std::vector<double> gLatencies;
-
-void BM_RenderThroughHttp(benchmark::State& state) {
-  const bool atCapacity = state.range(0) != 0;
-  const std::uint16_t port = (atCapacity ? LiveAtCapacity() : Live()).server->Port();
-  WallRate& wall = atCapacity ? gHttpWallAtCapacity : gHttpWall;
-  if (state.thread_index() == 0 && !atCapacity) {
-    std::lock_guard lock(gLatencyMutex);
-    gLatencies.clear();
-  }
-  std::vector<double> mine;
-  std::size_t bytes = 0;
-  bool begun = false;
-  double clientCpuStart = 0;
-  KeptConnection connection(port);
-  for (auto _ : state) {
-    if (!begun) {
-      if (state.thread_index() == 0 && !atCapacity) gClientCpuNs = 0;
-      wall.Begin(), begun = true;
-      clientCpuStart = benchsupport::ThreadCpuSeconds();
-    }
-    long i = gCounter++;
-    const auto start = std::chrono::steady_clock::now();
-    std::string body = "text=" + Encode(TextFor(i)) + "&ziti=" + std::to_string(StyleFor(i)) + "&sizes=" +
-                       std::to_string(kSize) + "&fontcolor=%23000000&colors=%23FFFFFF&if_demo=show";
-    std::string page = connection.Exchange("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
-                                      "application/x-www-form-urlencoded\r\nContent-Length: " +
-                                          std::to_string(body.size()) + "\r\n\r\n" + body);
-    std::size_t a = page.find(kImgBefore), b = page.find(kImgAfter, a);
-    if (a == std::string::npos || b == std::string::npos) {
-      state.SkipWithError("no picture path in the page");
-      break;
-    }
-    std::string path = page.substr(a + kImgBefore.size(), b - a - kImgBefore.size());
-    std::string png = connection.Exchange("GET /" + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    if (png.compare(0, 12, "HTTP/1.1 200") != 0) {
-      state.SkipWithError("picture not served");
-      break;
-    }
-    bytes += png.size() - (png.find("\r\n\r\n") + 4);
-    mine.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  const double rate = wall.End(static_cast<long>(state.iterations()));
-  if (atCapacity) {
-    gHttpRateAtCapacity = rate;
-  } else {
-    {
-      std::lock_guard lock(gLatencyMutex);
-      gLatencies.insert(gLatencies.end(), mine.begin(), mine.end());
-    }
-    gClientCpuNs += static_cast<long long>((benchsupport::ThreadCpuSeconds() - clientCpuStart) * 1e9);
-    gHttpRate = rate;
-  }
-  if (state.thread_index() == 0) state.counters["pictures/s"] = rate;
-  state.counters["png_bytes"] = benchmark::Counter(static_cast<double>(bytes) / std::max<int64_t>(1, state.iterations()),
-                                                   benchmark::Counter::kAvgThreads);
+// One picture through the service: the tool's POST, then the GET of the
+// path the page names. The PNG's size, or -1 when something failed.
+long ThroughHttp(KeptConnection& connection, long i) {
+  std::string body = "text=" + Encode(TextFor(i)) + "&ziti=" + std::to_string(StyleFor(i)) + "&sizes=" +
+                     std::to_string(kSize) + "&fontcolor=%23000000&colors=%23FFFFFF&if_demo=show";
+  std::string page = connection.Exchange("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+                                         "application/x-www-form-urlencoded\r\nContent-Length: " +
+                                         std::to_string(body.size()) + "\r\n\r\n" + body);
+  std::size_t a = page.find(kImgBefore), b = page.find(kImgAfter, a);
+  if (a == std::string::npos || b == std::string::npos) return -1;
+  std::string path = page.substr(a + kImgBefore.size(), b - a - kImgBefore.size());
+  std::string png = connection.Exchange("GET /" + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  if (png.compare(0, 12, "HTTP/1.1 200") != 0) return -1;
+  return static_cast<long>(png.size() - (png.find("\r\n\r\n") + 4));
 }
-BENCHMARK(BM_RenderThroughHttp)->Arg(0)->Arg(1)->Threads(8)->UseRealTime()->MinTime(3);
+
+long InProcess(long i) {
+  SignatureRequest r;
+  r.text = TextFor(i);
+  r.style = StyleFor(i);
+  r.size = kSize;
+  return static_cast<long>(EncodePng(RenderSignature(r)).size());
+}
+
+enum class Side { InProcess, Http, HttpFull, Stop };
+
+// What one phase of all workers gave.
+struct Phase {
+  long pictures = 0;
+  double wall = 0, processCpu = 0, clientCpu = 0, pngBytes = 0;
+  bool failed = false;
+  double Rate() const { return pictures / wall; }
+  // CPU per picture of the side doing the drawing: the whole process
+  // in-process, the process less its client threads through HTTP.
+  double DrawingCpu() const { return (processCpu - clientCpu) / static_cast<double>(pictures); }
+};
+
+// Eight threads kept for the whole measurement, so each keeps its font maps
+// and its connections to the two servers from round to round.
+class Workers {
+ public:
+  Workers(std::uint16_t port, std::uint16_t fullPort)
+      : start_(kWorkers + 1), end_(kWorkers + 1), slots_(kWorkers) {
+    for (int t = 0; t < kWorkers; ++t) threads_.emplace_back([this, t, port, fullPort] { Loop(t, port, fullPort); });
+  }
+  ~Workers() {
+    side_ = Side::Stop;
+    start_.arrive_and_wait();
+    for (auto& th : threads_) th.join();
+  }
+  // Runs one side on `active` threads for `seconds`; latencies of the HTTP
+  // sides are added to `latencies` when given.
+  Phase Run(Side side, int active, double seconds, std::vector<double>* latencies = nullptr) {
+    side_ = side;
+    active_ = active;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                        std::chrono::duration<double>(seconds));
+    const auto wall0 = std::chrono::steady_clock::now();
+    const double cpu0 = benchsupport::ProcessCpuSeconds();
+    start_.arrive_and_wait();
+    end_.arrive_and_wait();
+    Phase p;
+    p.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    p.processCpu = benchsupport::ProcessCpuSeconds() - cpu0;
+    for (Slot& s : slots_) {
+      p.pictures += s.pictures;
+      p.pngBytes += s.bytes;
+      p.failed = p.failed || s.failed;
+      if (side != Side::InProcess) p.clientCpu += s.cpu;
+      if (latencies) latencies->insert(latencies->end(), s.latencies.begin(), s.latencies.end());
+    }
+    p.pngBytes /= std::max<long>(1, p.pictures);
+    return p;
+  }
+
+ private:
+  struct Slot {
+    long pictures = 0;
+    double bytes = 0, cpu = 0;
+    bool failed = false;
+    std::vector<double> latencies;
+  };
+  void Loop(int t, std::uint16_t port, std::uint16_t fullPort) {
+    // Every glyph and style of the mix once, so these threads start with
+    // caches as warm as the server's long-lived ones.
+    for (int s = 1; s <= kStyleCount; s += 10)
+      benchmark::DoNotOptimize(Render(TextFor(1234567890), StyleAt(s), kSize, {0, 0, 0}, {255, 255, 255}));
+    KeptConnection room(port), full(fullPort);
+    for (;;) {
+      start_.arrive_and_wait();
+      if (side_ == Side::Stop) return;
+      Slot& slot = slots_[static_cast<std::size_t>(t)];
+      slot = Slot{};
+      const double cpu0 = benchsupport::ThreadCpuSeconds();
+      while (t < active_ && std::chrono::steady_clock::now() < deadline_) {
+        const long i = gCounter++;
+        const auto begin = std::chrono::steady_clock::now();
+        const long bytes = side_ == Side::InProcess ? InProcess(i) : ThroughHttp(side_ == Side::Http ? room : full, i);
+        if (bytes < 0) {
+          slot.failed = true;
+          break;
+        }
+        slot.latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+        slot.bytes += static_cast<double>(bytes);
+        ++slot.pictures;
+      }
+      slot.cpu = benchsupport::ThreadCpuSeconds() - cpu0;
+      end_.arrive_and_wait();
+    }
+  }
+
+  std::barrier<> start_, end_;
+  std::vector<Slot> slots_;
+  std::vector<std::thread> threads_;
+  Side side_ = Side::InProcess;  // written by the main thread before the start barrier only
+  int active_ = kWorkers;
+  std::chrono::steady_clock::time_point deadline_;
+};
 
 // PNG levels on the same pictures: time per picture and bytes.
 void BM_EncodePngLevel(benchmark::State& state) {
@@ -333,30 +341,70 @@ double FileCreationMicroseconds(const std::string& dir) {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
-  if (gInProcessRate > 0 && gHttpRate > 0) {
-    std::printf("\nin-process: %.1f pictures/s, through HTTP: %.1f pictures/s, server overhead: %.1f%% (target <= 25%%)\n",
-                gInProcessRate, gHttpRate, 100.0 * (1.0 - gHttpRate / gInProcessRate));
-    const double clientPerPicture = gClientCpuNs * 1e-9 / static_cast<double>(gHttpWall.pictures);
-    const double serverPerPicture = gHttpWall.cpuPerPicture - clientPerPicture;
-    std::printf("CPU per picture: in-process %.2f ms; through HTTP %.2f ms in the server + %.2f ms in the clients\n",
-                gInProcessWall.cpuPerPicture * 1e3, serverPerPicture * 1e3, clientPerPicture * 1e3);
-    std::printf("server overhead by CPU per picture: %.1f%% (target <= 25%%; the measure that holds when other\n"
-                "work shares the cores, since the rate a core gives is 1 / CPU per picture)\n",
-                100.0 * (serverPerPicture / gInProcessWall.cpuPerPicture - 1.0));
-    if (gHttpRateAtCapacity > 0)
-      std::printf("through HTTP with the cache full (each new picture evicts one): %.1f pictures/s, overhead %.1f%%\n",
-                  gHttpRateAtCapacity, 100.0 * (1.0 - gHttpRateAtCapacity / gInProcessRate));
-    const double createUs = FileCreationMicroseconds(Live().dir);
-    std::printf("creating a picture file in the cache folder (%s) after the run: %.0f us of CPU (%.1f%% of the\n"
-                "in-process CPU per picture; it varies with inodes freed nearby, see FileCreationMicroseconds)\n",
-                Live().dir.c_str(), createUs, 100.0 * createUs * 1e-6 / gInProcessWall.cpuPerPicture);
+
+  Workers workers(Live().server->Port(), LiveAtCapacity().server->Port());
+  // A round of each side unrecorded: the servers' threads warm up, and the
+  // full-cache server fills its cache.
+  workers.Run(Side::InProcess, kWorkers, 1.0);
+  workers.Run(Side::Http, kWorkers, 1.0);
+  workers.Run(Side::HttpFull, kWorkers, 2.0);
+
+  std::vector<double> inRate, httpRate, fullRate, inCpu, httpCpu, clientCpu, fullCpu;
+  std::vector<double> overRate, overCpu, fullOverRate, fullOverCpu, latencies;
+  double pngBytes = 0;
+  for (int r = 0; r < kRounds; ++r) {
+    const Phase in = workers.Run(Side::InProcess, kWorkers, kPhaseSeconds);
+    const Phase http = workers.Run(Side::Http, kWorkers, kPhaseSeconds, &latencies);
+    const Phase full = workers.Run(Side::HttpFull, kWorkers, kPhaseSeconds);
+    if (in.failed || http.failed || full.failed || !in.pictures || !http.pictures || !full.pictures) {
+      std::fprintf(stderr, "a request failed in round %d\n", r + 1);
+      return 1;
+    }
+    inRate.push_back(in.Rate());
+    httpRate.push_back(http.Rate());
+    fullRate.push_back(full.Rate());
+    inCpu.push_back(in.DrawingCpu() * 1e3);
+    httpCpu.push_back(http.DrawingCpu() * 1e3);
+    fullCpu.push_back(full.DrawingCpu() * 1e3);
+    clientCpu.push_back(http.clientCpu / static_cast<double>(http.pictures) * 1e3);
+    overRate.push_back(100.0 * (1.0 - http.Rate() / in.Rate()));
+    overCpu.push_back(100.0 * (http.DrawingCpu() / in.DrawingCpu() - 1.0));
+    fullOverRate.push_back(100.0 * (1.0 - full.Rate() / in.Rate()));
+    fullOverCpu.push_back(100.0 * (full.DrawingCpu() / in.DrawingCpu() - 1.0));
+    pngBytes = http.pngBytes;
   }
-  if (!gLatencies.empty()) {
-    std::sort(gLatencies.begin(), gLatencies.end());
-    double p50 = gLatencies[gLatencies.size() / 2];
-    double p99 = gLatencies[std::min(gLatencies.size() - 1, gLatencies.size() * 99 / 100)];
+  const Phase two = workers.Run(Side::InProcess, 2, kPhaseSeconds);
+
+  auto show = [](const char* what, const std::vector<double>& v, int digits = 1) {
+    const benchsupport::Spread s = benchsupport::SpreadOf(v);
+    std::printf("%-52s median %7.*f (quartiles %.*f-%.*f, range %.*f-%.*f)\n", what, digits, s.median, digits, s.q1,
+                digits, s.q3, digits, s.low, digits, s.high);
+  };
+  std::printf("\n%d rounds of %.1f s per side, %d workers, size %d, PNG %.1f KB\n", kRounds, kPhaseSeconds, kWorkers,
+              kSize, pngBytes / 1024.0);
+  show("in-process, pictures/s", inRate);
+  show("through HTTP, pictures/s", httpRate);
+  show("through HTTP with the cache full, pictures/s", fullRate);
+  show("in-process CPU per picture, ms", inCpu, 2);
+  show("through HTTP, server CPU per picture, ms", httpCpu, 2);
+  show("through HTTP, client CPU per picture, ms", clientCpu, 2);
+  show("server overhead by rate, % (target <= 25)", overRate);
+  show("server overhead by CPU per picture, % (target <= 25)", overCpu);
+  show("cache full (each new picture evicts one), by rate, %", fullOverRate);
+  show("cache full, by CPU per picture, %", fullOverCpu);
+  std::printf("(by CPU is the measure that holds when other work shares the cores, since the rate a core\n"
+              "gives is 1 / CPU per picture)\n");
+  std::printf("in-process with 2 workers (one per core): %.1f pictures/s\n", two.Rate());
+  if (!latencies.empty()) {
+    std::sort(latencies.begin(), latencies.end());
+    const double p50 = latencies[latencies.size() / 2];
+    const double p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
     std::printf("HTTP latency (POST + GET): p50 %.2f ms, p99 %.2f ms, p99/p50 %.2f (target <= 5)\n", p50, p99, p99 / p50);
   }
+  const double createUs = FileCreationMicroseconds(Live().dir);
+  std::printf("creating a picture file in the cache folder (%s) after the run: %.0f us of CPU (%.1f%% of the\n"
+              "in-process CPU per picture; it varies with inodes freed nearby, see FileCreationMicroseconds)\n",
+              Live().dir.c_str(), createUs, createUs * 1e-3 / benchsupport::Median(inCpu) * 100.0);
   benchmark::Shutdown();
   return 0;
 }
