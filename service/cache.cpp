@@ -199,6 +199,7 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
   }
   std::string tmp;
   int fd = -1;
+  bool reused = false;
   if (!victim.empty()) {
     tmp = dir_ + "/.tmp-" + std::to_string(getpid()) + "-reused";
     if (rename(PathOf(victim).c_str(), tmp.c_str()) == 0) {
@@ -206,7 +207,8 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
       // pictures are much the same size, so the file keeps its blocks
       // (truncating and growing again cost four times as much).
       fd = open(tmp.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-      if (fd < 0) unlink(tmp.c_str());
+      reused = fd >= 0;
+      if (!reused) unlink(tmp.c_str());
     } else {
       unlink(PathOf(victim).c_str());
     }
@@ -216,7 +218,7 @@ bool PictureCache::Put(const std::string& name, const std::string& png) {
     fd = mkostemp(tmp.data(), O_CLOEXEC);
   }
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, png) && ftruncate(fd, static_cast<off_t>(png.size())) == 0;
+  bool ok = WriteAll(fd, png) && (!reused || ftruncate(fd, static_cast<off_t>(png.size())) == 0);
   ok = (close(fd) == 0) && ok;
   if (!ok || rename(tmp.c_str(), PathOf(name).c_str()) != 0) {
     unlink(tmp.c_str());

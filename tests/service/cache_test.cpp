@@ -136,13 +136,14 @@ TEST_F(ServiceCache, ReadersOfAFullCacheNeverGetAnotherPicturesBytes) {
   constexpr int kNames = 120;
   constexpr std::uint64_t kBound = 48 * kSize;
   PictureCache cache(dir_ + "/cache", kBound);
+  auto bytesOf = [&](int n) { return BytesOf(n, kSize + static_cast<std::size_t>(n % 7) * 100); };
   std::atomic<bool> stop{false};
   std::atomic<int> wrong{0}, served{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 2; ++t)
     threads.emplace_back([&, t] {
       for (int round = 0; round < 4; ++round)
-        for (int n = t; n < kNames; n += 2) cache.Put(NameOf(n), BytesOf(n, kSize + static_cast<std::size_t>(n % 7) * 100));
+        for (int n = t; n < kNames; n += 2) cache.Put(NameOf(n), bytesOf(n));
     });
   for (int t = 0; t < 2; ++t)
     threads.emplace_back([&, t] {
@@ -150,7 +151,7 @@ TEST_F(ServiceCache, ReadersOfAFullCacheNeverGetAnotherPicturesBytes) {
         const int n = static_cast<int>(k % kNames);
         if (auto bytes = cache.Get(NameOf(n))) {
           ++served;
-          if (*bytes != BytesOf(n, kSize + static_cast<std::size_t>(n % 7) * 100)) ++wrong;
+          if (*bytes != bytesOf(n)) ++wrong;
         }
       }
     });
