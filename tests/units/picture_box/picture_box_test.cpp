@@ -62,14 +62,8 @@ protected:
                       unit_test::kUnitId, WS_VISIBLE, designMode);
     }
     static PictureBoxUnit* UnitOf(HWND h) { return dynamic_cast<PictureBoxUnit*>(units::Unit::FromWindow(h)); }
-    static void SetPicture(HWND h, const Bytes& b) {
-        EXPECT_EQ(Set(Type(), h, units::kPbPicture, reinterpret_cast<uintptr_t>(b.data()), static_cast<uint32_t>(b.size())), 0);
-    }
-    static Bytes PictureOf(HWND h) {
-        auto v = GetValue(Type(), h, units::kPbPicture);
-        const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(v.value));
-        return Bytes(p, p + (p ? v.length : 0));
-    }
+    static void SetPicture(HWND h, const Bytes& b) { EXPECT_EQ(SetBytes(Type(), h, units::kPbPicture, b), 0); }
+    static Bytes PictureOf(HWND h) { return GetBytes(Type(), h, units::kPbPicture); }
     HWND host_ = 0;
 };
 
@@ -465,7 +459,9 @@ TEST_F(PictureBoxTest, ArbitraryStoredBytesNeverCrashCreation) {
         for (int k = 0; k < 4; ++k) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
         if (i % 3 == 0) bytes.resize(rng() % bytes.size());
         HWND h = Create(Type(), bytes, i % 2 ? host_ : 0, 0, 0, 30, 30);
-        if (i % 2 == 0) EXPECT_EQ(h, 0u);  // no parent: no child window
+        if (i % 2 == 0) {
+            EXPECT_EQ(h, 0u);  // no parent: no child window
+        }
         if (h) DestroyWindow(h);
     }
 }
