@@ -50,6 +50,13 @@ constexpr double kPhaseSeconds = 1.5;
 // Every 10th style covers all font families and effect recipes.
 int StyleFor(long i) { return 1 + static_cast<int>((i * 10) % kStyleCount); }
 std::string TextFor(long i) { return "\xE6\x9D\x8E\xE6\x98\x8E Li Ming " + std::to_string(i); }
+SignatureRequest RequestFor(long i) {
+  SignatureRequest r;
+  r.text = TextFor(i);
+  r.style = StyleFor(i);
+  r.size = kSize;
+  return r;
+}
 
 // Distinct requests throughout, so every one is drawn (no cache hits).
 std::atomic<long> gCounter{0};
@@ -187,13 +194,7 @@ long ThroughHttp(KeptConnection& connection, long i) {
   return static_cast<long>(png.size() - (png.find("\r\n\r\n") + 4));
 }
 
-long InProcess(long i) {
-  SignatureRequest r;
-  r.text = TextFor(i);
-  r.style = StyleFor(i);
-  r.size = kSize;
-  return static_cast<long>(EncodePng(RenderSignature(r)).size());
-}
+long InProcess(long i) { return static_cast<long>(EncodePng(RenderSignature(RequestFor(i))).size()); }
 
 enum class Side { InProcess, Http, HttpFull, Stop };
 
@@ -294,13 +295,7 @@ class Workers {
 void BM_EncodePngLevel(benchmark::State& state) {
   static std::vector<Image> images = [] {
     std::vector<Image> v;
-    for (int i = 0; i < 41; ++i) {
-      SignatureRequest r;
-      r.text = TextFor(i);
-      r.style = StyleFor(i);
-      r.size = kSize;
-      v.push_back(RenderSignature(r));
-    }
+    for (int i = 0; i < 41; ++i) v.push_back(RenderSignature(RequestFor(i)));
     return v;
   }();
   const int level = static_cast<int>(state.range(0));
