@@ -6,6 +6,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace picture::detail {
@@ -15,6 +16,9 @@ namespace {
 // Coded bytes a block may look at: its own 64, the value byte of a count in
 // its last place, and a 64-byte literal copy from just after that.
 constexpr size_t kBlockReach = 160;
+// The most output a block gives: 32 runs of 63, and one more byte's token
+// when its last byte is a count.
+constexpr size_t kBlockMost = 33 * 63;
 
 // Given the bytes above 192 of a block that starts on a token, the ones that
 // are counts. In a stretch of such bytes they alternate count, value, count
@@ -43,6 +47,15 @@ struct Sse2 {
     *most = 64 + size_t(_mm_cvtsi128_si64(sum)) + size_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
     return ~low;
   }
+  static uint64_t HighBits(const uint8_t* p) {
+    const __m128i limit = _mm_set1_epi8(char(192));
+    uint64_t low = 0;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i over = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), limit);
+      low |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())))) << (16 * i);
+    }
+    return ~low;
+  }
   static void Copy32(uint8_t* d, const uint8_t* s) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16)));
@@ -53,10 +66,11 @@ struct Sse2 {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), v);
   }
   static size_t LowestBit(uint64_t m) { return size_t(__builtin_ctzll(m)); }
+  static constexpr bool kPacks = false;  // no byte shuffle in SSE2
 };
 
 // Inlined by the flattened caller below, which has the same target.
-#define SIG_WIDE __attribute__((target("avx2,bmi,bmi2"))) inline
+#define SIG_WIDE __attribute__((target("avx2,bmi,bmi2,popcnt"))) inline
 
 struct Avx2 {
   SIG_WIDE static uint64_t High(const uint8_t* p, size_t* most) {
@@ -71,6 +85,15 @@ struct Avx2 {
     *most = 64 + size_t(_mm_cvtsi128_si64(s2)) + size_t(_mm_extract_epi64(s2, 1));
     return ~(uint64_t(la) | uint64_t(lb) << 32);
   }
+  SIG_WIDE static uint64_t HighBits(const uint8_t* p) {
+    const __m256i limit = _mm256_set1_epi8(char(192));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i a = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), limit);
+    const __m256i b = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), limit);
+    const uint32_t la = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero)));
+    const uint32_t lb = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, zero)));
+    return ~(uint64_t(la) | uint64_t(lb) << 32);
+  }
   SIG_WIDE static void Copy32(uint8_t* d, const uint8_t* s) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
   }
@@ -78,6 +101,7 @@ struct Avx2 {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_set1_epi8(char(value)));
   }
   SIG_WIDE static size_t LowestBit(uint64_t m) { return size_t(_tzcnt_u64(m)); }
+  static constexpr bool kPacks = true;
 };
 
 // The tokens of a block near the output's end, one at a time; false if one
@@ -151,16 +175,136 @@ inline uint8_t* WholeBlock(const uint8_t* p, uint64_t counts, uint8_t* o) {
   return o + (ptrdiff_t(64) + shift);
 }
 
+// A block's bytes packed by 8-byte group stores, then read by copies of up
+// to 64 bytes from any of them.
+constexpr size_t kPackedRoom = 64 + 8 + 64;
+
+// Shuffle indices that move the bytes of an 8-byte group whose mask bits are
+// set to its front; the places after them read zero.
+constexpr std::array<uint64_t, 256> MakePackTable() {
+  std::array<uint64_t, 256> t{};
+  for (unsigned m = 0; m < 256; ++m) {
+    uint64_t v = 0;
+    unsigned n = 0;
+    for (unsigned i = 0; i < 8; ++i)
+      if (m >> i & 1) v |= uint64_t(i) << (8 * n++);
+    for (; n < 8; ++n) v |= uint64_t(0x80) << (8 * n);
+    t[m] = v;
+  }
+  return t;
+}
+alignas(64) constexpr std::array<uint64_t, 256> kPack = MakePackTable();
+
+// The bytes of a 16-bit mask as 0 or 0xFF.
+SIG_WIDE __m128i ByteMask(uint32_t bits) {
+  const __m128i spread = _mm_shuffle_epi8(_mm_cvtsi32_si128(int(bits)),
+                                          _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
+  const __m128i bit = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  return _mm_cmpeq_epi8(_mm_and_si128(spread, bit), bit);
+}
+
+// The bytes of a block equal to `v`, as bits.
+SIG_WIDE uint64_t Equal(__m256i a, __m256i b, char v) {
+  const __m256i x = _mm256_set1_epi8(v);
+  return uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, x)))) |
+         uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, x)))) << 32;
+}
+
+// The runs of a packed block, each followed by the packed bytes up to the
+// next, copied kReach bytes at a time; returns the output's end less the
+// packed bytes' count.
+template <int kReach>
+SIG_WIDE uint8_t* PackedRuns(const uint8_t* p, uint64_t runs, uint64_t keep, const uint8_t* packed, uint8_t* o) {
+  ptrdiff_t shift = 0;
+  for (uint64_t left = runs; left;) {
+    const size_t c = Avx2::LowestBit(left);
+    left = _blsr_u64(left);
+    const size_t j = size_t(_mm_popcnt_u64(_bzhi_u64(keep, unsigned(c))));
+    const size_t len = size_t(p[c]) - 192;
+    const uint8_t value = p[c + 1];
+    uint8_t* at = o + (ptrdiff_t(j) + shift);
+    // Both halves always: a branch on the length mispredicts often.
+    Avx2::Fill32(at, value);
+    Avx2::Fill32(at + 32, value);
+    at += len;
+    if (kReach <= 8) {
+      uint64_t literals;
+      std::memcpy(&literals, packed + j, 8);
+      std::memcpy(at, &literals, 8);
+    } else {
+      Avx2::Copy32(at, packed + j);
+      if (kReach > 32) Avx2::Copy32(at + 32, packed + j + 32);
+    }
+    shift += ptrdiff_t(len);
+  }
+  return o + shift;
+}
+
+// A whole block whose output is known to fit, for photographs and drawings
+// alike, where most counts are 1 (a byte above 192 standing alone) or 2: a
+// count of 1 is dropped and its value kept as a literal, a count of 2 takes
+// its value's place, and the block's bytes are packed with byte shuffles, so
+// only runs of 3 or more are visited one by one, as in WholeBlock, each
+// followed by the packed bytes up to the next. A count in the block's last
+// place waits for the next block, which then starts on it; returns the
+// output's end and sets `used` to the bytes taken. `packed` has room for
+// kPackedRoom bytes.
+SIG_WIDE uint8_t* PackedBlock(const uint8_t* p, uint64_t counts, uint8_t* o, size_t* used, uint8_t* packed) {
+  const uint64_t last = counts >> 63;
+  const uint64_t valid = ~(last << 63);
+  counts &= valid;
+  *used = 64 - last;
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+  const uint64_t ones = counts & Equal(a, b, char(193));
+  const uint64_t twos = counts & Equal(a, b, char(194));
+  const uint64_t runs = counts & ~(ones | twos);
+  const uint64_t keep = valid & ~(ones | runs | runs << 1);
+  size_t n = 0;
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) {
+    __m128i lane = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    lane = _mm_blendv_epi8(lane, next, ByteMask(uint32_t(twos >> (16 * k)) & 0xFFFF));
+    const unsigned lo = unsigned(keep >> (16 * k)) & 0xFF, hi = unsigned(keep >> (16 * k + 8)) & 0xFF;
+    const __m128i loIdx = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPack[lo]));
+    const __m128i hiIdx = _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPack[hi])), _mm_set1_epi8(8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + n), _mm_shuffle_epi8(lane, loIdx));
+    n += size_t(_mm_popcnt_u32(lo));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + n), _mm_shuffle_epi8(lane, hiIdx));
+    n += size_t(_mm_popcnt_u32(hi));
+  }
+  Avx2::Copy32(o, packed);
+  Avx2::Copy32(o + 32, packed + 32);
+  if (!runs) return o + n;
+  // The packed bytes between runs are never more than the coded bytes there.
+  const int reach = LiteralReach(runs | ~valid);
+  if (reach <= 8) return PackedRuns<8>(p, runs, keep, packed, o) + n;
+  if (reach <= 32) return PackedRuns<32>(p, runs, keep, packed, o) + n;
+  return PackedRuns<64>(p, runs, keep, packed, o) + n;
+}
+
 // Decodes whole tokens while the input has a block's reach left and the next
 // token fits before `end`; writes may reach kSlack bytes past `end`. Stops on
 // a token boundary; returns the new output position and moves `in`.
 template <class V>
 inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uint8_t* end) {
   const uint8_t* p = in;
+  // Cleared once, so that the copies past a block's packed bytes only ever
+  // read bytes of earlier blocks.
+  alignas(32) uint8_t packed[V::kPacks ? kPackedRoom : 1] = {};
   while (size_t(inEnd - p) >= kBlockReach) {
-    size_t most;
-    const uint64_t counts = CountBytes(V::High(p, &most));
+    // Far from the end any block fits, and its greatest output need not be
+    // summed.
+    size_t most = kBlockMost;
+    const uint64_t counts = CountBytes(size_t(end - o) >= kBlockMost ? V::HighBits(p) : V::High(p, &most));
     if (size_t(end - o) >= most) {
+      if constexpr (V::kPacks) {
+        size_t used;
+        o = PackedBlock(p, counts, o, &used, packed);
+        p += used;
+        continue;
+      }
       // A count in the last place takes the next block's first byte.
       const size_t next = 64 + (counts >> 63);
       const int reach = LiteralReach(counts);
@@ -201,7 +345,7 @@ __attribute__((flatten)) uint8_t* BlocksPortable(const uint8_t*& in, const uint8
   return Blocks<Sse2>(in, inEnd, o, end);
 }
 
-__attribute__((target("avx2,bmi,bmi2"), flatten)) uint8_t* BlocksWide(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o,
+__attribute__((target("avx2,bmi,bmi2,popcnt"), flatten)) uint8_t* BlocksWide(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o,
                                                               uint8_t* end) {
   return Blocks<Avx2>(in, inEnd, o, end);
 }
@@ -210,7 +354,8 @@ __attribute__((target("avx2,bmi,bmi2"), flatten)) uint8_t* BlocksWide(const uint
 
 bool PcxRunDecoder::WideAvailable() {
   static const bool has =
-      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+      __builtin_cpu_supports("popcnt");
   return has;
 }
 

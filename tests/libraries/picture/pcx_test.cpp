@@ -317,6 +317,53 @@ TEST(PcxRuns, LiteralStretchesAroundEachCopyWidthMatchThePlainLoop) {
   }
 }
 
+// The wide path drops counts of 1 and turns counts of 2 into their value
+// twice before packing a block's bytes together, visiting only longer runs:
+// streams made mostly of those, their values often bytes above 192 (so
+// chains of high bytes pair up across them), at each place in a block.
+TEST(PcxRuns, CountsOfOneAndTwoAmongLongerRunsMatchThePlainLoop) {
+  std::mt19937 rng(13);
+  auto any = [&] { return uint8_t(rng() % 3 == 0 ? 193 + rng() % 63 : rng()); };
+  Bytes tokens;
+  for (int t = 0; t < 3000; ++t) {
+    switch (rng() % 6) {
+      case 0:
+        tokens.push_back(uint8_t(rng() % 193));
+        break;
+      case 1:
+        tokens.insert(tokens.end(), {193, any()});
+        break;
+      case 2:
+        tokens.insert(tokens.end(), {194, any()});
+        break;
+      case 3:
+        tokens.insert(tokens.end(), {uint8_t(195 + rng() % 61), any()});
+        break;
+      case 4:  // a chain: count 1 or 2 of a high byte, again and again
+        for (int k = 0, n = 1 + int(rng() % 20); k < n; ++k) tokens.insert(tokens.end(), {uint8_t(193 + rng() % 2), any()});
+        break;
+      case 5:
+        for (int k = 0, n = 1 + int(rng() % 12); k < n; ++k) tokens.push_back(uint8_t(rng() % 193));
+        break;
+    }
+  }
+  for (size_t shift = 0; shift < 64; ++shift) {
+    Bytes in(shift, 7);
+    in.insert(in.end(), tokens.begin(), tokens.end());
+    const size_t full = OutputOf(in);
+    const Plain all = PlainDecode(in, full);
+    ASSERT_TRUE(all.ok);
+    for (detail::RunPath path : Paths()) {
+      const std::string what =
+          "shift " + std::to_string(shift) + (path == detail::RunPath::Portable ? " portable" : " wide");
+      ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
+      ExpectSame(all, BlockDecode(in, full, {1 + rng() % 500, 2 + rng() % 90}, 64, path), what + " lines");
+      const size_t part = full / 3 + rng() % (full / 2);
+      ExpectSame(PlainDecode(in, part), BlockDecode(in, part, {part}, 64, path), what + " part");
+    }
+  }
+}
+
 TEST(PcxRuns, TruncatedStreamsFailWithoutReadingPastTheirEnd) {
   std::mt19937 rng(11);
   const Bytes tokens = RandomTokens(rng, 600);
