@@ -13,7 +13,9 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "bench/support/measure.h"
 #include "libraries/picture/gif_canvas.h"
 #include "libraries/picture/gif_stream.h"
 #include "libraries/picture/picture.h"
@@ -305,21 +307,42 @@ BENCHMARK(Pcx8Ours);
 BENCHMARK(Pcx8Memcpy);
 BENCHMARK(Pcx8DrawingOurs);
 
-// Keeps each benchmark's time per iteration for the ratio table.
+// Keeps each benchmark's time per iteration, one per repetition, for the
+// ratio table.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  std::map<std::string, double> times;
+  std::map<std::string, std::vector<double>> times;
   void ReportRuns(const std::vector<Run>& runs) override {
     // CPU time: the machine is shared, and waiting for a core is not decoding.
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
+    std::vector<Run> shown;
+    for (const Run& r : runs) {
+      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()].push_back(r.GetAdjustedCPUTime());
+      // Of repeated runs only the median is shown.
+      if (r.repetitions <= 1 || (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")) shown.push_back(r);
+    }
+    if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
   }
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  // By default each benchmark runs 9 times, the runs of all of them shuffled
+  // together, so that each ratio is taken of runs close in time: this machine's
+  // speed drifts by a fifth within a minute, more than some differences measured.
+  std::vector<char*> args(argv, argv + argc);
+  bool repetitions = false, interleaving = false;
+  for (int i = 1; i < argc; ++i) {
+    repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+    interleaving |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+  }
+  static char kRepetitions[] = "--benchmark_repetitions=9";
+  static char kInterleaving[] = "--benchmark_enable_random_interleaving=true";
+  if (!repetitions) args.push_back(kRepetitions);
+  if (!interleaving) args.push_back(kInterleaving);
+  int count = int(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
   In();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -336,11 +359,17 @@ int main(int argc, char** argv) {
       {"PCX 8-bit photo vs memcpy", "Pcx8Ours", "Pcx8Memcpy", 0.25},
       {"PCX 8-bit drawing vs memcpy", "Pcx8DrawingOurs", "Pcx8Memcpy", 0.25},
   };
-  std::printf("\n%-28s %10s %10s\n", "ratio (reference / ours)", "measured", "target");
+  // The n-th run of one side against the n-th of the other.
+  std::printf("\n%-28s %10s %10s   %s\n", "ratio (reference / ours)", "median", "target", "range of runs");
   for (const auto& p : pairs) {
-    if (!reporter.times.count(p.ours) || !reporter.times.count(p.ref)) continue;
-    const double ratio = reporter.times[p.ref] / reporter.times[p.ours];
-    std::printf("%-28s %10.2f %10.2f %s\n", p.what, ratio, p.target, ratio >= p.target ? "" : "BELOW TARGET");
+    const auto ours = reporter.times.find(p.ours), ref = reporter.times.find(p.ref);
+    if (ours == reporter.times.end() || ref == reporter.times.end()) continue;
+    std::vector<double> ratios;
+    for (size_t i = 0; i < std::min(ours->second.size(), ref->second.size()); ++i)
+      ratios.push_back(ref->second[i] / ours->second[i]);
+    const benchsupport::Spread s = benchsupport::SpreadOf(ratios);
+    std::printf("%-28s %10.2f %10.2f   %.2f-%.2f %s\n", p.what, s.median, p.target, s.low, s.high,
+                s.median >= p.target ? "" : "BELOW TARGET");
   }
   benchmark::Shutdown();
   return 0;
