@@ -1,6 +1,5 @@
 #include "platform/inet/http_transfer.h"
 
-#include <curl/curl.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/inet/curl_api.h"
 #include "win/wininet.h"
 
 namespace platform::inet {
@@ -31,18 +31,12 @@ std::array<std::mutex, CURL_LOCK_DATA_LAST> g_share_locks;
 void LockShare(CURL*, curl_lock_data data, curl_lock_access, void*) { g_share_locks[data].lock(); }
 void UnlockShare(CURL*, curl_lock_data data, void*) { g_share_locks[data].unlock(); }
 
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 CURLSH* CookieShare() {
     static CURLSH* share = [] {
-        InitCurlOnce();
-        CURLSH* s = curl_share_init();
-        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, LockShare);
-        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, UnlockShare);
-        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        CURLSH* s = Curl().share_init();
+        Curl().share_setopt(s, CURLSHOPT_LOCKFUNC, LockShare);
+        Curl().share_setopt(s, CURLSHOPT_UNLOCKFUNC, UnlockShare);
+        Curl().share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
         return s;
     }();
     return share;
@@ -56,17 +50,17 @@ CURLSH* CookieShare() {
 class IdleMultis {
 public:
     ~IdleMultis() {
-        for (CURLM* m : idle_) curl_multi_cleanup(m);
+        for (CURLM* m : idle_) Curl().multi_cleanup(m);
     }
     CURLM* Take() {
-        if (idle_.empty()) return curl_multi_init();
+        if (idle_.empty()) return Curl().multi_init();
         CURLM* m = idle_.back();
         idle_.pop_back();
         return m;
     }
     void Give(CURLM* m) {
         if (idle_.size() >= kKept) {
-            curl_multi_cleanup(idle_.front());
+            Curl().multi_cleanup(idle_.front());
             idle_.erase(idle_.begin());
         }
         idle_.push_back(m);
@@ -99,19 +93,19 @@ bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
 
 // scheme://host:port of an absolute address, lower-cased, or "" when it does not parse.
 std::string OriginOf(const std::string& url) {
-    CURLU* u = curl_url();
+    CURLU* u = Curl().url();
     std::string origin;
-    if (curl_url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
+    if (Curl().url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
         char *scheme = nullptr, *host = nullptr, *port = nullptr;
-        curl_url_get(u, CURLUPART_SCHEME, &scheme, 0);
-        curl_url_get(u, CURLUPART_HOST, &host, 0);
-        curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT);
+        Curl().url_get(u, CURLUPART_SCHEME, &scheme, 0);
+        Curl().url_get(u, CURLUPART_HOST, &host, 0);
+        Curl().url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT);
         if (scheme && host && port) origin = std::string(scheme) + "://" + host + ":" + port;
-        curl_free(scheme);
-        curl_free(host);
-        curl_free(port);
+        Curl().free(scheme);
+        Curl().free(host);
+        Curl().free(port);
     }
-    curl_url_cleanup(u);
+    Curl().url_cleanup(u);
     for (char& c : origin)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return origin;
@@ -140,10 +134,10 @@ int ParseStatusLine(std::string_view line) {
 HttpTransfer::~HttpTransfer() { Cleanup(); }
 
 void HttpTransfer::Cleanup() {
-    if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
-    if (easy_) curl_easy_cleanup(easy_);
+    if (multi_ && easy_) Curl().multi_remove_handle(multi_, easy_);
+    if (easy_) Curl().easy_cleanup(easy_);
     if (multi_) Idle().Give(multi_);
-    if (headers_) curl_slist_free_all(headers_);
+    if (headers_) Curl().slist_free_all(headers_);
     easy_ = nullptr;
     multi_ = nullptr;
     headers_ = nullptr;
@@ -167,8 +161,8 @@ int HttpTransfer::ProgressCallback(void* self, curl_off_t, curl_off_t dlnow, cur
         // time-out governs; a slow handshake moves no counted bytes and is
         // not a stalled transfer.
         curl_off_t tcp = 0, tls = 0;
-        curl_easy_getinfo(t->easy_, CURLINFO_CONNECT_TIME_T, &tcp);
-        if (t->secure_) curl_easy_getinfo(t->easy_, CURLINFO_APPCONNECT_TIME_T, &tls);
+        Curl().easy_getinfo(t->easy_, CURLINFO_CONNECT_TIME_T, &tcp);
+        if (t->secure_) Curl().easy_getinfo(t->easy_, CURLINFO_APPCONNECT_TIME_T, &tls);
         t->connected_ = tcp > 0 && (!t->secure_ || tls > 0);
         t->last_progress_ = now;
         if (!t->connected_) return 0;
@@ -241,13 +235,13 @@ void HttpTransfer::Pump(Pred done) {
     last_progress_ = std::chrono::steady_clock::now();
     if (paused_ && easy_) {
         paused_ = false;
-        curl_easy_pause(easy_, CURLPAUSE_CONT);
+        Curl().easy_pause(easy_, CURLPAUSE_CONT);
     }
     while (!done() && !finished_) {
         int running = 0;
-        curl_multi_perform(multi_, &running);
+        Curl().multi_perform(multi_, &running);
         int left = 0;
-        while (CURLMsg* msg = curl_multi_info_read(multi_, &left)) {
+        while (CURLMsg* msg = Curl().multi_info_read(multi_, &left)) {
             if (msg->msg == CURLMSG_DONE) {
                 finished_ = true;
                 result_ = msg->data.result;
@@ -256,7 +250,7 @@ void HttpTransfer::Pump(Pred done) {
         if (done() || finished_) break;
         // curl_multi_poll also wakes for libcurl's own timers; the short cap
         // lets the stall check run on time.
-        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::clamp(stall_ms_ / 4, 10L, 250L)), nullptr);
+        Curl().multi_poll(multi_, nullptr, 0, static_cast<int>(std::clamp(stall_ms_ / 4, 10L, 250L)), nullptr);
     }
 }
 
@@ -305,22 +299,25 @@ bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
     max_header_bytes_ = request.limits.max_header_bytes;
     max_body_bytes_ = request.limits.max_body_bytes;
 
-    InitCurlOnce();
-    easy_ = curl_easy_init();
+    if (!LoadCurl()) {
+        *error = ERROR_INTERNET_INTERNAL_ERROR;
+        return false;
+    }
+    easy_ = Curl().easy_init();
     multi_ = Idle().Take();
     if (!easy_ || !multi_) {
         *error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
     }
     CURL* e = easy_;
-    curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
+    Curl().easy_setopt(e, CURLOPT_URL, request.url.c_str());
     // The path goes out as the caller wrote it: no "/../" folding.
-    curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // redirections are followed here, by the flags
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, request.limits.connect_timeout_ms);
+    Curl().easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+    Curl().easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    Curl().easy_setopt(e, CURLOPT_HTTP_VERSION, request.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    Curl().easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // redirections are followed here, by the flags
+    Curl().easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, request.limits.connect_timeout_ms);
     // The stall limit is kept here rather than with libcurl's low-speed check,
     // whose average over several seconds lets a stall run well past its limit.
     stall_ms_ = request.limits.stall_timeout_ms;
@@ -328,37 +325,37 @@ bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
     last_moved_ = 0;
     connected_ = false;
     secure_ = request.url.size() >= 6 && strncasecmp(request.url.c_str(), "https:", 6) == 0;
-    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &HttpTransfer::ProgressCallback);
-    curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, request.limits.total_timeout_ms);
-    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &HttpTransfer::HeaderCallback);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &HttpTransfer::WriteCallback);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    Curl().easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    Curl().easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &HttpTransfer::ProgressCallback);
+    Curl().easy_setopt(e, CURLOPT_XFERINFODATA, this);
+    Curl().easy_setopt(e, CURLOPT_TIMEOUT_MS, request.limits.total_timeout_ms);
+    Curl().easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    Curl().easy_setopt(e, CURLOPT_HEADERFUNCTION, &HttpTransfer::HeaderCallback);
+    Curl().easy_setopt(e, CURLOPT_HEADERDATA, this);
+    Curl().easy_setopt(e, CURLOPT_WRITEFUNCTION, &HttpTransfer::WriteCallback);
+    Curl().easy_setopt(e, CURLOPT_WRITEDATA, this);
+    Curl().easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     // Bodies are handed over as the server encoded them, never decoded here.
-    curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-    curl_easy_setopt(e, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
-    if (!request.user_agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, request.user_agent.c_str());
+    Curl().easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    Curl().easy_setopt(e, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
+    if (!request.user_agent.empty()) Curl().easy_setopt(e, CURLOPT_USERAGENT, request.user_agent.c_str());
 
     std::string ca = ExtraCaFile();
     if (!ca.empty()) {
         // An extra trust file must not replace the system's store.
-        curl_easy_setopt(e, CURLOPT_CAINFO, ca.c_str());
-        if (access("/etc/ssl/certs", R_OK) == 0) curl_easy_setopt(e, CURLOPT_CAPATH, "/etc/ssl/certs");
+        Curl().easy_setopt(e, CURLOPT_CAINFO, ca.c_str());
+        if (access("/etc/ssl/certs", R_OK) == 0) Curl().easy_setopt(e, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
 
-    if (request.proxy) curl_easy_setopt(e, CURLOPT_PROXY, request.proxy->c_str());
-    if (!request.proxy_user.empty()) curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, request.proxy_user.c_str());
-    if (!request.proxy_password.empty()) curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, request.proxy_password.c_str());
-    if (!request.user.empty()) curl_easy_setopt(e, CURLOPT_USERNAME, request.user.c_str());
-    if (!request.password.empty()) curl_easy_setopt(e, CURLOPT_PASSWORD, request.password.c_str());
+    if (request.proxy) Curl().easy_setopt(e, CURLOPT_PROXY, request.proxy->c_str());
+    if (!request.proxy_user.empty()) Curl().easy_setopt(e, CURLOPT_PROXYUSERNAME, request.proxy_user.c_str());
+    if (!request.proxy_password.empty()) Curl().easy_setopt(e, CURLOPT_PROXYPASSWORD, request.proxy_password.c_str());
+    if (!request.user.empty()) Curl().easy_setopt(e, CURLOPT_USERNAME, request.user.c_str());
+    if (!request.password.empty()) Curl().easy_setopt(e, CURLOPT_PASSWORD, request.password.c_str());
 
     if (request.cookies) {
-        curl_easy_setopt(e, CURLOPT_SHARE, CookieShare());
-        curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // switches the cookie engine on, reads no file
+        Curl().easy_setopt(e, CURLOPT_SHARE, CookieShare());
+        Curl().easy_setopt(e, CURLOPT_COOKIEFILE, "");  // switches the cookie engine on, reads no file
     }
 
     // Caller's header lines, then removals of libcurl's own defaults that the
@@ -370,27 +367,27 @@ bool HttpTransfer::StartHop(const RequestSpec& request, uint32_t* error) {
         std::string_view value = l.substr(colon + 1);
         bool blank = value.find_first_not_of(" \t") == std::string_view::npos;
         std::string entry = blank ? std::string(l.substr(0, colon)) + ";" : line;
-        headers_ = curl_slist_append(headers_, entry.c_str());
+        headers_ = Curl().slist_append(headers_, entry.c_str());
     }
-    if (!HasHeader(request.header_lines, "Accept")) headers_ = curl_slist_append(headers_, "Accept:");
-    if (!HasHeader(request.header_lines, "Content-Type")) headers_ = curl_slist_append(headers_, "Content-Type:");
-    if (!HasHeader(request.header_lines, "Expect")) headers_ = curl_slist_append(headers_, "Expect:");
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+    if (!HasHeader(request.header_lines, "Accept")) headers_ = Curl().slist_append(headers_, "Accept:");
+    if (!HasHeader(request.header_lines, "Content-Type")) headers_ = Curl().slist_append(headers_, "Content-Type:");
+    if (!HasHeader(request.header_lines, "Expect")) headers_ = Curl().slist_append(headers_, "Expect:");
+    Curl().easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
 
     if (request.method == "HEAD") {
-        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+        Curl().easy_setopt(e, CURLOPT_NOBODY, 1L);
     } else if (request.has_body) {
         body_copy_ = request.body;
-        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_copy_.size()));
-        curl_easy_setopt(e, CURLOPT_POSTFIELDS, body_copy_.data());
-        if (request.method != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        Curl().easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_copy_.size()));
+        Curl().easy_setopt(e, CURLOPT_POSTFIELDS, body_copy_.data());
+        if (request.method != "POST") Curl().easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     } else if (request.method == "GET") {
-        curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+        Curl().easy_setopt(e, CURLOPT_HTTPGET, 1L);
     } else {
-        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        Curl().easy_setopt(e, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     }
 
-    curl_multi_add_handle(multi_, easy_);
+    Curl().multi_add_handle(multi_, easy_);
     Pump([this] { return headers_done_; });
     if (!headers_done_) {
         *error = FailureCode();
@@ -407,7 +404,7 @@ bool HttpTransfer::Send(const RequestSpec& first, uint32_t* error) {
         if (!StartHop(request, error)) return false;
         if (!request.follow_redirects || !IsRedirect(status_) || hop >= request.limits.max_redirects) return true;
         char* target = nullptr;
-        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
+        Curl().easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &target);
         if (!target || !*target) return true;
         std::string next = target;
         bool next_secure = StartsWithIgnoreCase(next, "https:");
