@@ -2,18 +2,13 @@
 // window that hands child notifications back as a container does: stored
 // data of every version, property clamps and rebuild answers, the item list
 // kept in step with the native list, events and painting.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "runtime/application.h"
-#include "runtime/notify.h"
-#include "runtime/template/stored_unit_data.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/combo_box.h"
 #include "units/label_texts.h"
 #include "win/testhooks.h"
@@ -22,10 +17,10 @@ namespace {
 
 using runtime::templates::ComboBoxData;
 
-const bool kHeadless = [] {
-    setenv("SIGDESIGNER_BACKEND", "headless", 1);
-    return true;
-}();
+const runtime::UnitType& Type() {
+    static const runtime::UnitType type = units::ComboBoxUnitType();
+    return type;
+}
 
 // What each raised event saw: its number and the selection at that moment.
 struct Seen {
@@ -33,25 +28,15 @@ struct Seen {
     int32_t selection;
 };
 std::vector<Seen> g_seen;
-HWND g_watched = 0;
-
-intptr_t RecordEvents(int32_t message, uintptr_t p1, uintptr_t) {
-    if (message != runtime::kNotifyRaiseEvent) return 0;
-    auto* r = reinterpret_cast<runtime::EventRecord*>(p1);
-    g_seen.push_back({r->event, static_cast<int32_t>(SendMessageA(g_watched, CB_GETCURSEL, 0, 0))});
-    r->result = 1;
-    return 1;
-}
 
 // A container: hands WM_COMMAND and colour questions back to the child unit.
-LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_COMMAND || m == WM_CTLCOLOREDIT || m == WM_CTLCOLORLISTBOX || m == WM_CTLCOLORSTATIC) {
-        HWND child = static_cast<HWND>(l);
-        while (child && GetParent(child) != h) child = GetParent(child);
-        if (child)
-            if (LRESULT r = SendMessageA(child, units::kReflectedMessageBase + m, w, l)) return r;
-    }
-    return DefWindowProcA(h, m, w, l);
+bool Reflect(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT* result) {
+    if (m != WM_COMMAND && m != WM_CTLCOLOREDIT && m != WM_CTLCOLORLISTBOX && m != WM_CTLCOLORSTATIC) return false;
+    HWND child = static_cast<HWND>(l);
+    while (child && GetParent(child) != h) child = GetParent(child);
+    if (!child) return false;
+    *result = SendMessageA(child, units::kReflectedMessageBase + m, w, l);
+    return *result != 0;
 }
 
 std::vector<uint8_t> Items(std::initializer_list<const char*> texts) {
@@ -67,72 +52,29 @@ std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
     return out;
 }
 
-class ComboBoxTest : public ::testing::Test {
+class ComboBoxTest : public unit_test::UnitTest {
 protected:
     void SetUp() override {
-        runtime::Application::Instance().Reset();
-        runtime::Application::Instance().Windows().notify = &RecordEvents;
+        UnitTest::SetUp();
+        HandlersAnswer(true, 1);
         g_seen.clear();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &HostProc;
-        wc.lpszClassName = "ComboTestHost";
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "ComboTestHost", "host", WS_POPUP | WS_VISIBLE, 50, 50, 320, 260, 0, 0, 0, nullptr);
+        WatchEvents([this](const unit_test::RaisedEvent& e) {
+            g_seen.push_back({e.event, static_cast<int32_t>(SendMessageA(watched_, CB_GETCURSEL, 0, 0))});
+        });
+        host_ = MakeParent(50, 50, 320, 260, {GetSysColor(COLOR_BTNFACE), &Reflect});
     }
-    void TearDown() override {
-        DestroyWindow(host_);
-        runtime::Application::Instance().Reset();
-        g_watched = 0;
-    }
-    static runtime::UnitOperation Op(int32_t n) { return units::ComboBoxUnitType().lookup(n); }
-    HWND CreateFrom(std::span<const uint8_t> bytes, HWND parent, int height = 120) {
-        auto create = reinterpret_cast<runtime::CreateUnitOp>(Op(runtime::kOpCreateUnit));
-        HWND h = create(bytes.data(), static_cast<uint32_t>(bytes.size()), WS_VISIBLE | WS_TABSTOP, parent, 100, 0, 10,
-                        10, 200, height, 0x52000001, 0x16000002, 0, 0);
-        g_watched = h;
-        return h;
+    static runtime::UnitOperation Op(int32_t n) { return Type().lookup(n); }
+    HWND CreateFrom(const std::vector<uint8_t>& bytes, HWND parent, int height = 120) {
+        watched_ = Create(Type(), bytes, parent, 10, 10, 200, height, unit_test::kUnitId, WS_VISIBLE | WS_TABSTOP);
+        return watched_;
     }
     HWND Create(const ComboBoxData& d, int height = 120) {
-        auto bytes = runtime::templates::WriteStoredUnitData(d);
-        return CreateFrom(bytes, host_, height);
+        return CreateFrom(runtime::templates::WriteStoredUnitData(d), host_, height);
     }
-    static int32_t Set(HWND h, int32_t own, uint64_t value, uint32_t length = 0) {
-        auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(Op(runtime::kOpSetUnitProperty));
-        runtime::PropertyValue v{value, length};
-        uint32_t out = 7;
-        int32_t r = set(h, own, &v, &out);
-        EXPECT_EQ(out, 0u);
-        return r;
-    }
-    static int32_t SetText(HWND h, int32_t own, const char* text) { return Set(h, own, reinterpret_cast<uintptr_t>(text)); }
-    static int32_t SetBytes(HWND h, int32_t own, const std::vector<uint8_t>& b) {
-        return Set(h, own, reinterpret_cast<uintptr_t>(b.data()), static_cast<uint32_t>(b.size()));
-    }
-    static runtime::PropertyValue GetValue(HWND h, int32_t own) {
-        auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(Op(runtime::kOpGetUnitProperty));
-        runtime::PropertyValue v{};
-        EXPECT_EQ(get(h, own, &v), 1);
-        return v;
-    }
-    static int32_t Get(HWND h, int32_t own) { return static_cast<int32_t>(GetValue(h, own).value); }
-    static std::string GetText(HWND h, int32_t own) {
-        return reinterpret_cast<const char*>(static_cast<uintptr_t>(GetValue(h, own).value));
-    }
-    static std::vector<uint8_t> GetBytes(HWND h, int32_t own) {
-        auto v = GetValue(h, own);
-        const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(v.value));
-        return p ? std::vector<uint8_t>(p, p + v.length) : std::vector<uint8_t>();
-    }
-    static ComboBoxData Saved(HWND h) {
-        auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(Op(runtime::kOpSaveUnitProperties));
-        uint32_t length = 0;
-        uint8_t* block = save(h, &length);
-        ComboBoxData d;
-        EXPECT_TRUE(runtime::templates::ReadStoredUnitData(std::span<const uint8_t>(block, length), d));
-        runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
-        return d;
-    }
+    using UnitTest::Create;
+    // The combo box's properties read as signed words.
+    static int32_t Get(HWND h, int32_t own) { return static_cast<int32_t>(UnitTest::Get(Type(), h, own)); }
+    static ComboBoxData Saved(HWND h) { return SavedAs<ComboBoxData>(Type(), h); }
     // What the runtime does when SetUnitProperty answers 1.
     HWND Rebuild(HWND h) {
         auto bytes = runtime::templates::WriteStoredUnitData(Saved(h));
@@ -156,7 +98,7 @@ protected:
         d.item_data = Words({0x20, 0x40, 0x80});
         return d;
     }
-    HWND host_ = 0;
+    HWND host_ = 0, watched_ = 0;
 };
 
 TEST_F(ComboBoxTest, DescriptorCarriesTwentyFivePropertiesAndItsOperations) {
@@ -184,8 +126,8 @@ TEST_F(ComboBoxTest, StoredDataOfEveryVersion) {
     EXPECT_EQ(Get(h, units::kCbExtraRowHeight), 1);
     EXPECT_EQ(static_cast<uint32_t>(Get(h, units::kCbBackColour)), 0xFFFFFFu);
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), -1);
-    EXPECT_TRUE(GetBytes(h, units::kCbItems).empty());
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)) & 3, static_cast<DWORD>(CBS_DROPDOWN));
+    EXPECT_TRUE(GetBytes(Type(), h, units::kCbItems).empty());
+    EXPECT_EQ(Style(h) & 3, static_cast<DWORD>(CBS_DROPDOWN));
 
     // The tool's size list, field by field as version 3 stores it.
     std::vector<uint8_t> v3 = Words({3, 2, 0, 0, 0, 0, 1, 0, 0xFFFFFF, 1, 0, 12, 0x20, 0x40, 0x80, 0});
@@ -195,11 +137,11 @@ TEST_F(ComboBoxTest, StoredDataOfEveryVersion) {
     v3.insert(v3.end(), tail.begin(), tail.end());
     h = CreateFrom(v3, host_);
     ASSERT_TRUE(IsWindow(h));
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)) & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+    EXPECT_EQ(Style(h) & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
     EXPECT_EQ(NativeTexts(h), (std::vector<std::string>{"小型字", "中型字", "大型字"}));
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 2, 0), 0x80);
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), 1);
-    EXPECT_EQ(GetText(h, units::kCbContent), "中型字");  // a list's text is its selected item
+    EXPECT_EQ(GetText(Type(), h, units::kCbContent), "中型字");  // a list's text is its selected item
 
     // Version 1 ends after the items; versions 2 and 3 add the names and the switch.
     std::vector<uint8_t> v1(v3.begin(), v3.end() - 12);
@@ -231,39 +173,39 @@ TEST_F(ComboBoxTest, StoredValuesOutsideTheirRangesAreClamped) {
 
 TEST_F(ComboBoxTest, CurrentSelectionClampsToTheList) {
     HWND h = Create(ThreeSizes());
-    Set(h, units::kCbCurrentSelection, 10);
+    Set(Type(), h, units::kCbCurrentSelection, 10);
     EXPECT_EQ(SendMessageA(h, CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), 2);
-    Set(h, units::kCbCurrentSelection, static_cast<uint32_t>(-5));
+    Set(Type(), h, units::kCbCurrentSelection, static_cast<uint32_t>(-5));
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), -1);
-    Set(h, units::kCbCurrentSelection, 0);
+    Set(Type(), h, units::kCbCurrentSelection, 0);
     EXPECT_EQ(Saved(h).current_selection, 0);
 }
 
 TEST_F(ComboBoxTest, EditSelectionRules) {
     HWND list = Create(ThreeSizes());
-    Set(list, units::kCbSelectionStart, static_cast<uint32_t>(-1));
+    Set(Type(), list, units::kCbSelectionStart, static_cast<uint32_t>(-1));
     EXPECT_EQ(Get(list, units::kCbSelectionStart), 0);  // no edit field
     EXPECT_EQ(Saved(list).selection_start, 0);
 
     ComboBoxData d;
     d.content = "hello world";
     HWND h = Create(d);
-    Set(h, units::kCbSelectionStart, static_cast<uint32_t>(-1));
+    Set(Type(), h, units::kCbSelectionStart, static_cast<uint32_t>(-1));
     EXPECT_EQ(Get(h, units::kCbSelectionStart), 11);
     EXPECT_EQ(Get(h, units::kCbSelectionLength), 0);
-    Set(h, units::kCbSelectionLength, static_cast<uint32_t>(-1));
+    Set(Type(), h, units::kCbSelectionLength, static_cast<uint32_t>(-1));
     EXPECT_EQ(Get(h, units::kCbSelectionStart), 0);
     EXPECT_EQ(Get(h, units::kCbSelectionLength), 11);
-    Set(h, units::kCbSelectionStart, 6);
-    Set(h, units::kCbSelectionLength, 5);
-    EXPECT_EQ(GetText(h, units::kCbSelectedText), "world");
+    Set(Type(), h, units::kCbSelectionStart, 6);
+    Set(Type(), h, units::kCbSelectionLength, 5);
+    EXPECT_EQ(GetText(Type(), h, units::kCbSelectedText), "world");
     // The selection is replaced and the caret follows the inserted text.
-    SetText(h, units::kCbSelectedText, "there!");
-    EXPECT_EQ(GetText(h, units::kCbContent), "hello there!");
+    SetText(Type(), h, units::kCbSelectedText, "there!");
+    EXPECT_EQ(GetText(Type(), h, units::kCbContent), "hello there!");
     EXPECT_EQ(Get(h, units::kCbSelectionStart), 12);
     EXPECT_EQ(Get(h, units::kCbSelectionLength), 0);
-    Set(h, units::kCbSelectionStart, static_cast<uint32_t>(-9));
+    Set(Type(), h, units::kCbSelectionStart, static_cast<uint32_t>(-9));
     EXPECT_EQ(Get(h, units::kCbSelectionStart), 0);
     ComboBoxData saved = Saved(h);
     EXPECT_EQ(saved.content, "hello there!");
@@ -274,33 +216,33 @@ TEST_F(ComboBoxTest, TypeChangesSwitchTheDefaultBackgroundAndRebuild) {
     d.type = 0;
     d.background_colour = 0xFF000000;
     HWND h = Create(d);
-    EXPECT_EQ(Set(h, units::kCbType, 0), 0);  // unchanged: no rebuild
-    EXPECT_EQ(Set(h, units::kCbType, 99), 1);
+    EXPECT_EQ(Set(Type(), h, units::kCbType, 0), 0);  // unchanged: no rebuild
+    EXPECT_EQ(Set(Type(), h, units::kCbType, 99), 1);
     EXPECT_EQ(Get(h, units::kCbType), 2);
     EXPECT_EQ(static_cast<uint32_t>(Get(h, units::kCbBackColour)), 0xFFFFFFu);
     h = Rebuild(h);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)) & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
-    EXPECT_EQ(Set(h, units::kCbType, static_cast<uint32_t>(-5)), 1);
+    EXPECT_EQ(Style(h) & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+    EXPECT_EQ(Set(Type(), h, units::kCbType, static_cast<uint32_t>(-5)), 1);
     EXPECT_EQ(Get(h, units::kCbType), 0);
     EXPECT_EQ(static_cast<uint32_t>(Get(h, units::kCbBackColour)), 0xFF000000u);
     // A colour of the program's own survives the switch.
-    Set(h, units::kCbBackColour, 0x123456);
-    EXPECT_EQ(Set(h, units::kCbType, 1), 1);
+    Set(Type(), h, units::kCbBackColour, 0x123456);
+    EXPECT_EQ(Set(Type(), h, units::kCbType, 1), 1);
     EXPECT_EQ(static_cast<uint32_t>(Get(h, units::kCbBackColour)), 0x123456u);
 
-    EXPECT_EQ(Set(h, units::kCbSorted, 1), 1);
-    EXPECT_EQ(Set(h, units::kCbSorted, 5), 0);  // already sorted
-    EXPECT_EQ(SetText(h, units::kCbContent, "x"), 0);
-    EXPECT_EQ(Set(h, units::kCbMaxLength, 70000), 0);
+    EXPECT_EQ(Set(Type(), h, units::kCbSorted, 1), 1);
+    EXPECT_EQ(Set(Type(), h, units::kCbSorted, 5), 0);  // already sorted
+    EXPECT_EQ(SetText(Type(), h, units::kCbContent, "x"), 0);
+    EXPECT_EQ(Set(Type(), h, units::kCbMaxLength, 70000), 0);
     EXPECT_EQ(Get(h, units::kCbMaxLength), 32767);
 }
 
 TEST_F(ComboBoxTest, WritingTheItemsRebuildsAndKeepsTheSelectionInside) {
     HWND h = Create(ThreeSizes());
-    Set(h, units::kCbCurrentSelection, 2);
+    Set(Type(), h, units::kCbCurrentSelection, 2);
     auto items = Items({"a", "b", "c", "d"});
-    EXPECT_EQ(SetBytes(h, units::kCbItems, items), 1);
-    EXPECT_EQ(GetBytes(h, units::kCbItems), items);
+    EXPECT_EQ(SetBytes(Type(), h, units::kCbItems, items), 1);
+    EXPECT_EQ(GetBytes(Type(), h, units::kCbItems), items);
     h = Rebuild(h);
     EXPECT_EQ(NativeTexts(h), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), 2);
@@ -308,19 +250,19 @@ TEST_F(ComboBoxTest, WritingTheItemsRebuildsAndKeepsTheSelectionInside) {
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 1, 0), 0x40);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 3, 0), 0);
 
-    SetBytes(h, units::kCbItems, Items({"only"}));
+    SetBytes(Type(), h, units::kCbItems, Items({"only"}));
     h = Rebuild(h);
     EXPECT_EQ(Get(h, units::kCbCurrentSelection), 0);
     // A malformed value (five items announced, one present) changes nothing.
     auto bad = Items({"x"});
     bad[0] = 5;
-    EXPECT_EQ(SetBytes(h, units::kCbItems, bad), 0);
-    EXPECT_EQ(GetBytes(h, units::kCbItems), Items({"only"}));
+    EXPECT_EQ(SetBytes(Type(), h, units::kCbItems, bad), 0);
+    EXPECT_EQ(GetBytes(Type(), h, units::kCbItems), Items({"only"}));
     // An empty value clears the list.
-    EXPECT_EQ(Set(h, units::kCbItems, 0, 0), 1);
-    EXPECT_TRUE(GetBytes(h, units::kCbItems).empty());
-    EXPECT_EQ(SetBytes(h, units::kCbItemData, Words({7})), 1);
-    EXPECT_EQ(GetBytes(h, units::kCbItemData), Words({7}));
+    EXPECT_EQ(Set(Type(), h, units::kCbItems, 0, 0), 1);
+    EXPECT_TRUE(GetBytes(Type(), h, units::kCbItems).empty());
+    EXPECT_EQ(SetBytes(Type(), h, units::kCbItemData, Words({7})), 1);
+    EXPECT_EQ(GetBytes(Type(), h, units::kCbItemData), Words({7}));
 }
 
 TEST_F(ComboBoxTest, SortedListKeepsItemDataWithItsItem) {
@@ -329,7 +271,7 @@ TEST_F(ComboBoxTest, SortedListKeepsItemDataWithItsItem) {
     d.items = {"pear", "apple", "fig", "Banana"};
     d.item_data = Words({1, 2, 3});  // "Banana" has no value
     HWND h = Create(d);
-    EXPECT_NE(static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)) & CBS_SORT, 0u);
+    EXPECT_NE(Style(h) & CBS_SORT, 0u);
     EXPECT_EQ(NativeTexts(h), (std::vector<std::string>{"apple", "Banana", "fig", "pear"}));
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 0, 0), 2);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 1, 0), 0);
@@ -348,21 +290,21 @@ TEST_F(ComboBoxTest, ItemsChangedThroughTheNativeListAreWhatTheUnitReportsAndSav
         SendMessageA(h, CB_SETITEMDATA, at, 100 + at);
     }
     // The selection is set after the items were added.
-    Set(h, units::kCbCurrentSelection, 2);
+    Set(Type(), h, units::kCbCurrentSelection, 2);
     EXPECT_EQ(SendMessageA(h, CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(GetBytes(h, units::kCbItems), Items({"one", "two", "three"}));
-    EXPECT_EQ(GetBytes(h, units::kCbItemData), Words({100, 101, 102}));
+    EXPECT_EQ(GetBytes(Type(), h, units::kCbItems), Items({"one", "two", "three"}));
+    EXPECT_EQ(GetBytes(Type(), h, units::kCbItemData), Words({100, 101, 102}));
     ComboBoxData saved = Saved(h);
     EXPECT_EQ(saved.items, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(saved.current_selection, 2);
     // A rebuild (here: sorting switched on) keeps the program's items.
-    EXPECT_EQ(Set(h, units::kCbSorted, 1), 1);
+    EXPECT_EQ(Set(Type(), h, units::kCbSorted, 1), 1);
     h = Rebuild(h);
     EXPECT_EQ(NativeTexts(h), (std::vector<std::string>{"one", "three", "two"}));
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 1, 0), 102);
     // Item data written after native changes applies to the native items.
     SendMessageA(h, CB_DELETESTRING, 0, 0);
-    EXPECT_EQ(SetBytes(h, units::kCbItemData, Words({5, 6})), 1);
+    EXPECT_EQ(SetBytes(Type(), h, units::kCbItemData, Words({5, 6})), 1);
     h = Rebuild(h);
     EXPECT_EQ(NativeTexts(h), (std::vector<std::string>{"three", "two"}));
     EXPECT_EQ(SendMessageA(h, CB_GETITEMDATA, 1, 0), 6);
@@ -415,7 +357,7 @@ TEST_F(ComboBoxTest, EditAndListEvents) {
     HWND h = Create(d);
     // Creation fills the field quietly; a write of the content is a change.
     EXPECT_TRUE(g_seen.empty());
-    SetText(h, units::kCbContent, "set by the program");
+    SetText(Type(), h, units::kCbContent, "set by the program");
     SigTestWaitIdle(2000);
     ASSERT_EQ(g_seen.size(), 1u);
     EXPECT_EQ(g_seen[0].event, units::kComboEditChanged);
@@ -440,22 +382,22 @@ TEST_F(ComboBoxTest, ExtraRowHeightAndFontKeepTheirShareOfTheItemHeight) {
     d.extra_row_height = 0;
     HWND h = Create(d);
     const auto base = static_cast<int32_t>(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0));
-    Set(h, units::kCbExtraRowHeight, 6);
+    Set(Type(), h, units::kCbExtraRowHeight, 6);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0), base + 6);
-    Set(h, units::kCbExtraRowHeight, 2);
+    Set(Type(), h, units::kCbExtraRowHeight, 2);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0), base + 2);
     LOGFONTA lf{};
     lf.lfHeight = -30;
     std::strcpy(lf.lfFaceName, "Sans");
     std::vector<uint8_t> font(reinterpret_cast<uint8_t*>(&lf), reinterpret_cast<uint8_t*>(&lf) + sizeof lf);
-    SetBytes(h, units::kCbFont, font);
+    SetBytes(Type(), h, units::kCbFont, font);
     const auto big = static_cast<int32_t>(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0));
-    Set(h, units::kCbExtraRowHeight, 0);
+    Set(Type(), h, units::kCbExtraRowHeight, 0);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0), big - 2);
     EXPECT_GT(big - 2, base);
-    Set(h, units::kCbExtraRowHeight, 40000);
+    Set(Type(), h, units::kCbExtraRowHeight, 40000);
     EXPECT_EQ(Get(h, units::kCbExtraRowHeight), 32767);
-    Set(h, units::kCbExtraRowHeight, 1);
+    Set(Type(), h, units::kCbExtraRowHeight, 1);
     EXPECT_EQ(SendMessageA(h, CB_GETITEMHEIGHT, 0, 0), big - 1);
 }
 
@@ -470,10 +412,10 @@ TEST_F(ComboBoxTest, ColoursPaintTheFieldAndTheSimpleList) {
     GetWindowRect(h, &rc);
     POINT at{rc.left - 50 + 150, rc.bottom - 50 - 6};  // host at (50, 50): window coordinates
     EXPECT_EQ(SigTestWindowPixel(host_, at.x, at.y), 0x0000FFu);
-    Set(h, units::kCbBackColour, 0x00FF00);
+    Set(Type(), h, units::kCbBackColour, 0x00FF00);
     EXPECT_EQ(SigTestWindowPixel(host_, at.x, at.y), 0x00FF00u);
     // The system default is the button face.
-    Set(h, units::kCbBackColour, 0xFF000000u);
+    Set(Type(), h, units::kCbBackColour, 0xFF000000u);
     EXPECT_EQ(SigTestWindowPixel(host_, at.x, at.y), GetSysColor(COLOR_BTNFACE));
     DestroyWindow(h);
 
@@ -489,11 +431,7 @@ TEST_F(ComboBoxTest, ColoursPaintTheFieldAndTheSimpleList) {
 
 TEST_F(ComboBoxTest, ColoursNeedNoHelpFromTheParent) {
     // A parent that hands nothing back still shows the combo box's colours.
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &DefWindowProcA;
-    wc.lpszClassName = "ComboTestPlainHost";
-    RegisterClassA(&wc);
-    HWND plain = CreateWindowExA(0, "ComboTestPlainHost", "", WS_POPUP | WS_VISIBLE, 50, 50, 320, 260, 0, 0, 0, nullptr);
+    HWND plain = MakeParent(50, 50, 320, 260);
     ComboBoxData d;
     d.type = 0;
     d.background_colour = 0x00FFFF;  // yellow
@@ -529,12 +467,12 @@ TEST_F(ComboBoxTest, AnyPropertyValueIsSafe) {
         const int kind = own >= 0 && own < units::kComboBoxPropertyCount ? type.properties[own + 8].kind : 1001;
         const bool pointer = kind == 1005 || kind == 1018 || kind == 1020 || kind == 1013 || kind == 1024;
         if (pointer) {
-            Set(h, own, 0, 0);
-            Set(h, own, 0, 500);  // no bytes, whatever the length says
-            for (const char* t : texts) SetText(h, own, t);
-            SetBytes(h, own, junk);
+            Set(Type(), h, own, 0, 0);
+            Set(Type(), h, own, 0, 500);  // no bytes, whatever the length says
+            for (const char* t : texts) SetText(Type(), h, own, t);
+            SetBytes(Type(), h, own, junk);
         } else {
-            for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 40000u}) Set(h, own, v);
+            for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 40000u}) Set(Type(), h, own, v);
         }
         if (!IsWindow(h)) break;
         runtime::PropertyValue out{};

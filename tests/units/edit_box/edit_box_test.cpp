@@ -2,16 +2,13 @@
 // the loader does: stored data of each version, properties with their clamps
 // and rebuild answers, input modes on a live field, up-down arrows, the one
 // line height rule and what is drawn.
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "runtime/application.h"
-#include "runtime/template/stored_unit_data.h"
+#include "tests/units/support/unit_fixture.h"
 #include "units/edit_box.h"
 #include "units/label_texts.h"
 #include "win/commctrl.h"
@@ -22,26 +19,14 @@ namespace {
 using runtime::templates::EditBoxData;
 using runtime::templates::WriteStoredUnitData;
 
-const bool kHeadless = [] {
-    setenv("SIGDESIGNER_BACKEND", "headless", 1);
-    return true;
-}();
-
 constexpr COLORREF kHostColour = RGB(0, 128, 0);
 
 // The parent stands in for a container: colour questions go back to the
 // field that asked, as the units' containers pass them on.
-LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if ((m == WM_CTLCOLOREDIT || m == WM_CTLCOLORSTATIC) && l) return SendMessageA(static_cast<HWND>(l), m, w, l);
-    if (m == WM_ERASEBKGND) {
-        RECT rc;
-        GetClientRect(h, &rc);
-        HBRUSH b = CreateSolidBrush(kHostColour);
-        FillRect(static_cast<HDC>(w), &rc, b);
-        DeleteObject(b);
-        return 1;
-    }
-    return DefWindowProcA(h, m, w, l);
+bool AskTheField(HWND, UINT m, WPARAM w, LPARAM l, LRESULT* result) {
+    if ((m != WM_CTLCOLOREDIT && m != WM_CTLCOLORSTATIC) || !l) return false;
+    *result = SendMessageA(static_cast<HWND>(l), m, w, l);
+    return true;
 }
 
 const runtime::UnitType& Type() {
@@ -49,33 +34,24 @@ const runtime::UnitType& Type() {
     return type;
 }
 
-class EditBoxTest : public ::testing::Test {
+class EditBoxTest : public unit_test::UnitTest {
 protected:
     void SetUp() override {
-        runtime::Application::Instance().Reset();
+        UnitTest::SetUp();
         runtime::Application::Instance().Heap().Start();
-        WNDCLASSA wc{};
-        if (!GetClassInfoA(0, "EditBoxTestHost", &wc)) {
-            wc.lpfnWndProc = &HostProc;
-            wc.lpszClassName = "EditBoxTestHost";
-            wc.hCursor = LoadCursorA(0, IDC_ARROW);
-            RegisterClassA(&wc);
-        }
-        host_ = CreateWindowExA(0, "EditBoxTestHost", "", WS_POPUP | WS_VISIBLE, 20, 20, 400, 300, 0, 0, 0, nullptr);
+        host_ = MakeParent(20, 20, 400, 300, {kHostColour, &AskTheField});
         ASSERT_TRUE(IsWindow(host_));
         SetForegroundWindow(host_);
     }
     void TearDown() override {
         DestroyWindow(host_);
         SigTestWaitIdle(200);
-        runtime::Application::Instance().Reset();
+        UnitTest::TearDown();
     }
     static std::vector<uint8_t> Bytes(const EditBoxData& d) { return WriteStoredUnitData(d); }
     HWND CreateRaw(const std::vector<uint8_t>& bytes, int x = 10, int y = 10, int w = 150, int h = 24,
-                   uint32_t styles = WS_VISIBLE | WS_TABSTOP, uint32_t design = 0) {
-        auto create = reinterpret_cast<runtime::CreateUnitOp>(Type().lookup(runtime::kOpCreateUnit));
-        return create(bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(bytes.size()), styles, host_, 100,
-                      0, x, y, w, h, 0x52000001, 0x16000001, 0, design);
+                   uint32_t styles = WS_VISIBLE | WS_TABSTOP, bool design = false) {
+        return UnitTest::Create(Type(), bytes, host_, x, y, w, h, unit_test::kUnitId, styles, design);
     }
     HWND Create(const EditBoxData& d, int x = 10, int y = 10, int w = 150, int h = 24,
                 uint32_t styles = WS_VISIBLE | WS_TABSTOP) {
@@ -83,40 +59,8 @@ protected:
         EXPECT_TRUE(IsWindow(e));
         return e;
     }
-    static uint64_t Get(HWND h, int32_t own) {
-        auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(Type().lookup(runtime::kOpGetUnitProperty));
-        runtime::PropertyValue v{};
-        EXPECT_EQ(get(h, own, &v), 1) << own;
-        return v.value;
-    }
-    static std::string Text(HWND h, int32_t own) {
-        const char* t = reinterpret_cast<const char*>(static_cast<uintptr_t>(Get(h, own)));
-        return t ? t : "<null>";
-    }
-    static int32_t Set(HWND h, int32_t own, uint64_t value, uint32_t length = 0) {
-        auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(Type().lookup(runtime::kOpSetUnitProperty));
-        runtime::PropertyValue v{value, length};
-        uint32_t out = 7;
-        int32_t r = set(h, own, &v, &out);
-        EXPECT_EQ(out, 0u);
-        return r;
-    }
-    static int32_t SetText(HWND h, int32_t own, const std::string& text) {
-        return Set(h, own, reinterpret_cast<uintptr_t>(text.c_str()));
-    }
-    static EditBoxData Saved(HWND h) {
-        auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(Type().lookup(runtime::kOpSaveUnitProperties));
-        uint32_t length = 0;
-        uint8_t* block = save(h, &length);
-        EditBoxData d;
-        EXPECT_NE(block, nullptr);
-        if (!block) return d;
-        EXPECT_TRUE(runtime::templates::ReadStoredUnitData({block, length}, d));
-        runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
-        return d;
-    }
+    static EditBoxData Saved(HWND h) { return SavedAs<EditBoxData>(Type(), h); }
     static units::EditBoxUnit* Unit(HWND h) { return dynamic_cast<units::EditBoxUnit*>(units::Unit::FromWindow(h)); }
-    static DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
     static RECT WindowRectIn(HWND h, HWND parent) {
         RECT r;
         GetWindowRect(h, &r);
@@ -165,17 +109,17 @@ TEST_F(EditBoxTest, DescriptorCarriesTwentyNinePropertiesAndTheEditOperations) {
 TEST_F(EditBoxTest, EmptyStoredDataGivesEveryDefault) {
     HWND e = CreateRaw({});
     ASSERT_TRUE(IsWindow(e));
-    EXPECT_EQ(Text(e, units::kEbContent), "");
-    EXPECT_EQ(Get(e, units::kEbBorder), 1u);
-    EXPECT_EQ(Get(e, units::kEbTextColour), 0u);
-    EXPECT_EQ(Get(e, units::kEbBackColour), 0xFFFFFFu);
-    EXPECT_EQ(Get(e, units::kEbHideSelection), 1u);
-    EXPECT_EQ(Get(e, units::kEbMultiLine), 0u);
-    EXPECT_EQ(Get(e, units::kEbInputMode), 0u);
-    EXPECT_EQ(Text(e, units::kEbPasswordChar), "*");
-    EXPECT_EQ(Get(e, units::kEbUpDownLower), 0u);
-    EXPECT_EQ(Get(e, units::kEbUpDownUpper), 100u);
-    EXPECT_EQ(Get(e, units::kEbFont) & 0, 0u);
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "");
+    EXPECT_EQ(Get(Type(), e, units::kEbBorder), 1u);
+    EXPECT_EQ(Get(Type(), e, units::kEbTextColour), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbBackColour), 0xFFFFFFu);
+    EXPECT_EQ(Get(Type(), e, units::kEbHideSelection), 1u);
+    EXPECT_EQ(Get(Type(), e, units::kEbMultiLine), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbInputMode), 0u);
+    EXPECT_EQ(GetText(Type(), e, units::kEbPasswordChar), "*");
+    EXPECT_EQ(Get(Type(), e, units::kEbUpDownLower), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbUpDownUpper), 100u);
+    EXPECT_EQ(Get(Type(), e, units::kEbFont) & 0, 0u);
     EXPECT_NE(static_cast<DWORD>(GetWindowLongA(e, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, 0u);  // border 1
     EXPECT_EQ(Unit(e)->UpDown(), 0u);
 }
@@ -190,15 +134,15 @@ TEST_F(EditBoxTest, VersionOneLacksTheDataNamesAndNewerOrCutStreamsAreRefused) {
     v1[0] = 1;
     HWND e = CreateRaw(v1);
     ASSERT_TRUE(IsWindow(e));
-    EXPECT_EQ(Text(e, units::kEbContent), "v1");
-    EXPECT_EQ(Get(e, units::kEbBorder), 3u);
-    EXPECT_EQ(Text(e, units::kEbDataSource), "");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "v1");
+    EXPECT_EQ(Get(Type(), e, units::kEbBorder), 3u);
+    EXPECT_EQ(GetText(Type(), e, units::kEbDataSource), "");
     // Version 2 carries them.
     d.data_source = "src";
     d.data_column = "col";
     HWND e2 = Create(d);
-    EXPECT_EQ(Text(e2, units::kEbDataSource), "src");
-    EXPECT_EQ(Text(e2, units::kEbDataColumn), "col");
+    EXPECT_EQ(GetText(Type(), e2, units::kEbDataSource), "src");
+    EXPECT_EQ(GetText(Type(), e2, units::kEbDataColumn), "col");
     // Version 3 is unknown.
     std::vector<uint8_t> v3 = Bytes(d);
     v3[0] = 3;
@@ -225,11 +169,11 @@ TEST_F(EditBoxTest, HostileStoredDataNeverCrashesCreation) {
     d.updown = 9;
     d.max_length = -20;
     HWND e = Create(d);
-    EXPECT_EQ(Get(e, units::kEbBorder), 5u);
-    EXPECT_EQ(Get(e, units::kEbInputMode), 0u);
-    EXPECT_EQ(Get(e, units::kEbScrollBars), 3u);
-    EXPECT_EQ(Get(e, units::kEbUpDown), 2u);
-    EXPECT_EQ(Get(e, units::kEbMaxLength), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbBorder), 5u);
+    EXPECT_EQ(Get(Type(), e, units::kEbInputMode), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbScrollBars), 3u);
+    EXPECT_EQ(Get(Type(), e, units::kEbUpDown), 2u);
+    EXPECT_EQ(Get(Type(), e, units::kEbMaxLength), 0u);
     // Arbitrary bytes with no parent at all.
     auto create = reinterpret_cast<runtime::CreateUnitOp>(Type().lookup(runtime::kOpCreateUnit));
     uint32_t seed = 12345;
@@ -265,11 +209,11 @@ TEST_F(EditBoxTest, SavedDataReadsBackIntoTheSameSettingsAndLiveText) {
     HWND e = Create(d, 10, 10, 200, 80);
     // GBK text with CR LF line breaks, kept byte for byte.
     const std::string text = "第一行\r\n二行 \xB1\xED\r\n\r\nend\r\n\xB9";
-    SetText(e, units::kEbContent, text);
-    EXPECT_EQ(Text(e, units::kEbContent), text);
-    SetText(e, units::kEbPasswordChar, "#");
-    Set(e, units::kEbSelectionStart, 2);
-    Set(e, units::kEbSelectionLength, 4);
+    SetText(Type(), e, units::kEbContent, text.c_str());
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), text);
+    SetText(Type(), e, units::kEbPasswordChar, "#");
+    Set(Type(), e, units::kEbSelectionStart, 2);
+    Set(Type(), e, units::kEbSelectionLength, 4);
     EditBoxData back = Saved(e);
     EXPECT_EQ(back.content, text);
     EXPECT_TRUE(back.multi_line);
@@ -283,44 +227,44 @@ TEST_F(EditBoxTest, SavedDataReadsBackIntoTheSameSettingsAndLiveText) {
     EXPECT_EQ(back.data_source, "ds");
     // A field made from the saved data holds the same text again.
     HWND again = Create(back, 10, 100, 200, 80);
-    EXPECT_EQ(Text(again, units::kEbContent), text);
-    EXPECT_EQ(Text(again, units::kEbSelectedText), text.substr(2, 4));
+    EXPECT_EQ(GetText(Type(), again, units::kEbContent), text);
+    EXPECT_EQ(GetText(Type(), again, units::kEbSelectedText), text.substr(2, 4));
     // Positions inside a double-byte character fall back to its start.
-    Set(again, units::kEbSelectionStart, 3);
-    EXPECT_EQ(Get(again, units::kEbSelectionStart), 2u);
+    Set(Type(), again, units::kEbSelectionStart, 3);
+    EXPECT_EQ(Get(Type(), again, units::kEbSelectionStart), 2u);
 }
 
 // --- Properties -------------------------------------------------------------------
 
 TEST_F(EditBoxTest, PicksAreClampedAndOnlyWindowSettingsAskForARebuild) {
     HWND e = Create(EditBoxData{});
-    EXPECT_EQ(Set(e, units::kEbBorder, static_cast<uint32_t>(-5)), 0);
-    EXPECT_EQ(Get(e, units::kEbBorder), 0u);
-    EXPECT_EQ(Set(e, units::kEbBorder, 99), 0);
-    EXPECT_EQ(Get(e, units::kEbBorder), 5u);
+    EXPECT_EQ(Set(Type(), e, units::kEbBorder, static_cast<uint32_t>(-5)), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbBorder), 0u);
+    EXPECT_EQ(Set(Type(), e, units::kEbBorder, 99), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbBorder), 5u);
     EXPECT_NE(Style(e) & WS_BORDER, 0u);
-    EXPECT_EQ(Set(e, units::kEbInputMode, 99), 0);
-    EXPECT_EQ(Get(e, units::kEbInputMode), 11u);
-    EXPECT_EQ(Set(e, units::kEbMaxLength, static_cast<uint32_t>(-3)), 0);
-    EXPECT_EQ(Get(e, units::kEbMaxLength), 0u);
+    EXPECT_EQ(Set(Type(), e, units::kEbInputMode, 99), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbInputMode), 11u);
+    EXPECT_EQ(Set(Type(), e, units::kEbMaxLength, static_cast<uint32_t>(-3)), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbMaxLength), 0u);
     // Settings the window is built with: 1 only when they actually change.
-    EXPECT_EQ(Set(e, units::kEbAlignment, 99), 1);
-    EXPECT_EQ(Get(e, units::kEbAlignment), 2u);
-    EXPECT_EQ(Set(e, units::kEbAlignment, 2), 0);
-    EXPECT_EQ(Set(e, units::kEbMultiLine, 5), 1);
-    EXPECT_EQ(Get(e, units::kEbMultiLine), 1u);
-    EXPECT_EQ(Set(e, units::kEbMultiLine, 1), 0);
-    EXPECT_EQ(Set(e, units::kEbScrollBars, static_cast<uint32_t>(-1)), 0);  // -1 is 0: unchanged
-    EXPECT_EQ(Set(e, units::kEbScrollBars, 3), 1);
-    EXPECT_EQ(Set(e, units::kEbCaseConversion, 2), 1);
-    EXPECT_EQ(Set(e, units::kEbUpDown, 1), 1);
-    EXPECT_EQ(Set(e, units::kEbHideSelection, 0), 1);
-    EXPECT_EQ(Set(e, units::kEbHideSelection, 0), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEbAlignment, 99), 1);
+    EXPECT_EQ(Get(Type(), e, units::kEbAlignment), 2u);
+    EXPECT_EQ(Set(Type(), e, units::kEbAlignment, 2), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEbMultiLine, 5), 1);
+    EXPECT_EQ(Get(Type(), e, units::kEbMultiLine), 1u);
+    EXPECT_EQ(Set(Type(), e, units::kEbMultiLine, 1), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEbScrollBars, static_cast<uint32_t>(-1)), 0);  // -1 is 0: unchanged
+    EXPECT_EQ(Set(Type(), e, units::kEbScrollBars, 3), 1);
+    EXPECT_EQ(Set(Type(), e, units::kEbCaseConversion, 2), 1);
+    EXPECT_EQ(Set(Type(), e, units::kEbUpDown, 1), 1);
+    EXPECT_EQ(Set(Type(), e, units::kEbHideSelection, 0), 1);
+    EXPECT_EQ(Set(Type(), e, units::kEbHideSelection, 0), 0);
     // Everything else changes in place.
-    EXPECT_EQ(Set(e, units::kEbTextColour, 0xFF), 0);
-    EXPECT_EQ(Set(e, units::kEbBackColour, 0xFF000000u), 0);
-    EXPECT_EQ(Get(e, units::kEbBackColour), 0xFF000000u);
-    EXPECT_EQ(Set(e, units::kEbUpDownUpper, 7), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEbTextColour, 0xFF), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEbBackColour, 0xFF000000u), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbBackColour), 0xFF000000u);
+    EXPECT_EQ(Set(Type(), e, units::kEbUpDownUpper, 7), 0);
     // The saved data carries the new settings for the rebuilt window.
     EditBoxData back = Saved(e);
     EXPECT_EQ(back.alignment, 2);
@@ -332,15 +276,15 @@ TEST_F(EditBoxTest, PicksAreClampedAndOnlyWindowSettingsAskForARebuild) {
     runtime::PropertyValue v{};
     EXPECT_EQ(get(e, units::kEditBoxPropertyCount, &v), 0);
     EXPECT_EQ(get(e, -1, &v), 0);
-    EXPECT_EQ(Set(e, units::kEditBoxPropertyCount, 1), 0);
+    EXPECT_EQ(Set(Type(), e, units::kEditBoxPropertyCount, 1), 0);
     EXPECT_EQ(get(0, 0, &v), 0);
 }
 
 TEST_F(EditBoxTest, HideSelectionInDesignModeIsStoredWithoutARebuild) {
     HWND e = CreateRaw(Bytes(EditBoxData{}), 10, 10, 150, 24, WS_VISIBLE, 1);
     ASSERT_TRUE(IsWindow(e));
-    EXPECT_EQ(Set(e, units::kEbHideSelection, 0), 0);
-    EXPECT_EQ(Get(e, units::kEbHideSelection), 0u);
+    EXPECT_EQ(Set(Type(), e, units::kEbHideSelection, 0), 0);
+    EXPECT_EQ(Get(Type(), e, units::kEbHideSelection), 0u);
 }
 
 TEST_F(EditBoxTest, WritesOfAnyValueToEveryPropertyNeverCrash) {
@@ -352,15 +296,15 @@ TEST_F(EditBoxTest, WritesOfAnyValueToEveryPropertyNeverCrash) {
     for (int32_t i = 0; i < units::kEditBoxPropertyCount; ++i) {
         const uint16_t kind = Type().properties[i + 8].kind;
         if (kind == 1005 || kind == 1018 || kind == 1020) {
-            for (const auto& t : texts) Set(e, i, reinterpret_cast<uintptr_t>(t.c_str()));
-            Set(e, i, 0);  // a null text reads as empty
+            for (const auto& t : texts) Set(Type(), e, i, reinterpret_cast<uintptr_t>(t.c_str()));
+            Set(Type(), e, i, 0);  // a null text reads as empty
         } else if (kind == 1013) {
             std::vector<uint8_t> junk(60, 0xFF);
-            Set(e, i, reinterpret_cast<uintptr_t>(junk.data()), 60);
-            Set(e, i, reinterpret_cast<uintptr_t>(junk.data()), 13);
-            Set(e, i, 0, 0);
+            Set(Type(), e, i, reinterpret_cast<uintptr_t>(junk.data()), 60);
+            Set(Type(), e, i, reinterpret_cast<uintptr_t>(junk.data()), 13);
+            Set(Type(), e, i, 0, 0);
         } else {
-            for (uint32_t w : words) Set(e, i, w);
+            for (uint32_t w : words) Set(Type(), e, i, w);
         }
         runtime::PropertyValue v{};
         auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(Type().lookup(runtime::kOpGetUnitProperty));
@@ -373,34 +317,34 @@ TEST_F(EditBoxTest, SelectionRules) {
     EditBoxData d;
     d.content = "hello world";
     HWND e = Create(d);
-    Set(e, units::kEbSelectionStart, 6);
-    Set(e, units::kEbSelectionLength, 5);
-    EXPECT_EQ(Text(e, units::kEbSelectedText), "world");
-    EXPECT_EQ(Get(e, units::kEbSelectionStart), 6u);
+    Set(Type(), e, units::kEbSelectionStart, 6);
+    Set(Type(), e, units::kEbSelectionLength, 5);
+    EXPECT_EQ(GetText(Type(), e, units::kEbSelectedText), "world");
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionStart), 6u);
     // -1 length: everything, from the start.
-    Set(e, units::kEbSelectionLength, static_cast<uint32_t>(-1));
-    EXPECT_EQ(Get(e, units::kEbSelectionStart), 0u);
-    EXPECT_EQ(Get(e, units::kEbSelectionLength), 11u);
+    Set(Type(), e, units::kEbSelectionLength, static_cast<uint32_t>(-1));
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionStart), 0u);
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionLength), 11u);
     // -1 start: the caret at the end, nothing selected.
-    Set(e, units::kEbSelectionStart, static_cast<uint32_t>(-1));
-    EXPECT_EQ(Get(e, units::kEbSelectionStart), 11u);
-    EXPECT_EQ(Get(e, units::kEbSelectionLength), 0u);
+    Set(Type(), e, units::kEbSelectionStart, static_cast<uint32_t>(-1));
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionStart), 11u);
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionLength), 0u);
     // Other negatives are 0; lengths past the end stop at it.
-    Set(e, units::kEbSelectionStart, static_cast<uint32_t>(-7));
-    EXPECT_EQ(Get(e, units::kEbSelectionStart), 0u);
-    Set(e, units::kEbSelectionLength, 0x7FFFFFFF);
-    EXPECT_EQ(Get(e, units::kEbSelectionLength), 11u);
-    Set(e, units::kEbSelectionStart, 0x7FFFFFFF);
-    EXPECT_EQ(Get(e, units::kEbSelectionStart), 11u);
+    Set(Type(), e, units::kEbSelectionStart, static_cast<uint32_t>(-7));
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionStart), 0u);
+    Set(Type(), e, units::kEbSelectionLength, 0x7FFFFFFF);
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionLength), 11u);
+    Set(Type(), e, units::kEbSelectionStart, 0x7FFFFFFF);
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionStart), 11u);
     // Writing the selected text replaces the selection.
-    Set(e, units::kEbSelectionStart, 0);
-    Set(e, units::kEbSelectionLength, 5);
-    SetText(e, units::kEbSelectedText, "\xC4\xE3\xBA\xC3");
-    EXPECT_EQ(Text(e, units::kEbContent), "\xC4\xE3\xBA\xC3 world");
+    Set(Type(), e, units::kEbSelectionStart, 0);
+    Set(Type(), e, units::kEbSelectionLength, 5);
+    SetText(Type(), e, units::kEbSelectedText, "\xC4\xE3\xBA\xC3");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "\xC4\xE3\xBA\xC3 world");
     // Stored selection values are applied the same way at creation.
     d.selection_start = -1;
     HWND end = Create(d, 10, 40);
-    EXPECT_EQ(Get(end, units::kEbSelectionStart), 11u);
+    EXPECT_EQ(Get(Type(), end, units::kEbSelectionStart), 11u);
 }
 
 TEST_F(EditBoxTest, PasswordReadOnlyAndWantsKey) {
@@ -409,13 +353,13 @@ TEST_F(EditBoxTest, PasswordReadOnlyAndWantsKey) {
     HWND e = Create(d);
     EXPECT_NE(Style(e) & ES_PASSWORD, 0u);
     EXPECT_EQ(SendMessageA(e, EM_GETPASSWORDCHAR, 0, 0), '*');
-    SetText(e, units::kEbPasswordChar, "#x");
-    EXPECT_EQ(Text(e, units::kEbPasswordChar), "#");
+    SetText(Type(), e, units::kEbPasswordChar, "#x");
+    EXPECT_EQ(GetText(Type(), e, units::kEbPasswordChar), "#");
     EXPECT_EQ(SendMessageA(e, EM_GETPASSWORDCHAR, 0, 0), '#');
-    Set(e, units::kEbInputMode, 1);
+    Set(Type(), e, units::kEbInputMode, 1);
     EXPECT_EQ(Style(e) & ES_PASSWORD, 0u);
     EXPECT_NE(Style(e) & ES_READONLY, 0u);
-    Set(e, units::kEbInputMode, 0);
+    Set(Type(), e, units::kEbInputMode, 0);
     EXPECT_EQ(Style(e) & ES_READONLY, 0u);
 
     auto wants = reinterpret_cast<runtime::WantsKeyOp>(Type().lookup(runtime::kOpWantsKey));
@@ -425,7 +369,7 @@ TEST_F(EditBoxTest, PasswordReadOnlyAndWantsKey) {
     HWND multi = Create(d, 10, 40, 150, 60);
     EXPECT_EQ(wants(multi, VK_RETURN), 1);
     EXPECT_EQ(wants(multi, VK_ESCAPE), 0);
-    Set(multi, units::kEbInputMode, 1);
+    Set(Type(), multi, units::kEbInputMode, 1);
     EXPECT_EQ(wants(multi, VK_RETURN), 0);  // read-only
 }
 
@@ -501,20 +445,20 @@ TEST_F(EditBoxTest, TypedCharactersAreFilteredByTheInputMode) {
     SetFocus(byte);
     SigTestTypeText("a3-b.7\xB9\xFA");
     SigTestWaitIdle(500);
-    EXPECT_EQ(Text(byte, units::kEbContent), "37");
+    EXPECT_EQ(GetText(Type(), byte, units::kEbContent), "37");
     d.input_mode = 4;
     HWND decimal = Create(d, 10, 40);
     SetFocus(decimal);
     SigTestTypeText("-1.5x");
     SigTestWaitIdle(500);
-    EXPECT_EQ(Text(decimal, units::kEbContent), "-1.5");
+    EXPECT_EQ(GetText(Type(), decimal, units::kEbContent), "-1.5");
     d.input_mode = 0;
     d.case_conversion = 2;
     HWND upper = Create(d, 10, 70);
     SetFocus(upper);
     SigTestTypeText("ab\xB9\xFA" "c");
     SigTestWaitIdle(500);
-    EXPECT_EQ(Text(upper, units::kEbContent), "AB\xB9\xFA" "C");
+    EXPECT_EQ(GetText(Type(), upper, units::kEbContent), "AB\xB9\xFA" "C");
 }
 
 TEST_F(EditBoxTest, LeavingTheFieldNormalisesNumbersAndDates) {
@@ -523,43 +467,43 @@ TEST_F(EditBoxTest, LeavingTheFieldNormalisesNumbersAndDates) {
     d.content = "300";
     HWND byte = Create(d);
     Leave(byte);
-    EXPECT_EQ(Text(byte, units::kEbContent), "255");
-    SetText(byte, units::kEbContent, "abc");
+    EXPECT_EQ(GetText(Type(), byte, units::kEbContent), "255");
+    SetText(Type(), byte, units::kEbContent, "abc");
     Leave(byte);
-    EXPECT_EQ(Text(byte, units::kEbContent), "");
-    SetText(byte, units::kEbContent, "0");
+    EXPECT_EQ(GetText(Type(), byte, units::kEbContent), "");
+    SetText(Type(), byte, units::kEbContent, "0");
     Leave(byte);
-    EXPECT_EQ(Text(byte, units::kEbContent), "");
+    EXPECT_EQ(GetText(Type(), byte, units::kEbContent), "");
 
     d.input_mode = 7;
     d.content = "99999999999";
     HWND int32 = Create(d, 10, 40);
     Leave(int32);
-    EXPECT_EQ(Text(int32, units::kEbContent), "2147483647");
+    EXPECT_EQ(GetText(Type(), int32, units::kEbContent), "2147483647");
 
     d.input_mode = 11;
     d.content = "2023-2-30";
     HWND date = Create(d, 10, 70);
     Leave(date);
-    EXPECT_EQ(Text(date, units::kEbContent), "");
-    SetText(date, units::kEbContent, "2024-2-29");
+    EXPECT_EQ(GetText(Type(), date, units::kEbContent), "");
+    SetText(Type(), date, units::kEbContent, "2024-2-29");
     Leave(date);
-    EXPECT_EQ(Text(date, units::kEbContent), "2024年2月29日");
+    EXPECT_EQ(GetText(Type(), date, units::kEbContent), "2024年2月29日");
 
     // Ordinary fields keep their text; the caret goes where the selection began.
     d.input_mode = 0;
     d.content = "300";
     HWND plain = Create(d, 10, 100);
     Leave(plain);
-    EXPECT_EQ(Text(plain, units::kEbContent), "300");
+    EXPECT_EQ(GetText(Type(), plain, units::kEbContent), "300");
     d.input_mode = 6;
     d.content = "99999";
     HWND shorts = Create(d, 10, 130);
-    Set(shorts, units::kEbSelectionStart, 2);
+    Set(Type(), shorts, units::kEbSelectionStart, 2);
     Leave(shorts);
-    EXPECT_EQ(Text(shorts, units::kEbContent), "32767");
-    EXPECT_EQ(Get(shorts, units::kEbSelectionStart), 2u);
-    EXPECT_EQ(Get(shorts, units::kEbSelectionLength), 0u);
+    EXPECT_EQ(GetText(Type(), shorts, units::kEbContent), "32767");
+    EXPECT_EQ(Get(Type(), shorts, units::kEbSelectionStart), 2u);
+    EXPECT_EQ(Get(Type(), shorts, units::kEbSelectionLength), 0u);
 }
 
 TEST_F(EditBoxTest, UpDownArrowsSitBesideTheFieldAndFollowIt) {
@@ -593,7 +537,7 @@ TEST_F(EditBoxTest, UpDownArrowsSitBesideTheFieldAndFollowIt) {
     EXPECT_FALSE(IsWindowEnabled(arrows));
     EnableWindow(e, TRUE);
     EXPECT_TRUE(IsWindowEnabled(arrows));
-    Set(e, units::kEbBorder, 2);
+    Set(Type(), e, units::kEbBorder, 2);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(arrows, GWL_EXSTYLE)) & WS_EX_STATICEDGE, 0u);
     // They go with the field.
     DestroyWindow(e);
@@ -622,31 +566,31 @@ TEST_F(EditBoxTest, AutomaticSteppingWrapsAtTheLimits) {
         SigTestWaitIdle(300);
     };
     click(true);
-    EXPECT_EQ(Text(e, units::kEbContent), "0");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "0");
     EXPECT_EQ(GetFocus(), e);
-    EXPECT_EQ(Get(e, units::kEbSelectionLength), 1u);  // all selected
+    EXPECT_EQ(Get(Type(), e, units::kEbSelectionLength), 1u);  // all selected
     click(false);
-    EXPECT_EQ(Text(e, units::kEbContent), "10");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "10");
     click(false);
-    EXPECT_EQ(Text(e, units::kEbContent), "9");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "9");
     // Text outside the range comes back in at the far limit.
-    SetText(e, units::kEbContent, "500");
+    SetText(Type(), e, units::kEbContent, "500");
     click(false);
-    EXPECT_EQ(Text(e, units::kEbContent), "10");
-    SetText(e, units::kEbContent, "x");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "10");
+    SetText(Type(), e, units::kEbContent, "x");
     click(true);
-    EXPECT_EQ(Text(e, units::kEbContent), "1");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "1");
     // New limits reach the arrows at once.
-    Set(e, units::kEbUpDownUpper, 3);
-    Set(e, units::kEbUpDownLower, 1);
-    SetText(e, units::kEbContent, "3");
+    Set(Type(), e, units::kEbUpDownUpper, 3);
+    Set(Type(), e, units::kEbUpDownLower, 1);
+    SetText(Type(), e, units::kEbContent, "3");
     click(true);
-    EXPECT_EQ(Text(e, units::kEbContent), "1");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "1");
     // A disabled field ignores the arrows.
     EnableWindow(e, FALSE);
     SendMessageA(arrows, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(9, 2));
     SendMessageA(arrows, WM_LBUTTONUP, 0, MAKELPARAM(9, 2));
-    EXPECT_EQ(Text(e, units::kEbContent), "1");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "1");
 }
 
 // --- Height and painting -------------------------------------------------------
@@ -674,11 +618,11 @@ TEST_F(EditBoxTest, OneLineFieldGrowsToTheLineHeightPlusTwoEdges) {
     LOGFONTA lf{};
     lf.lfHeight = -40;
     std::strcpy(lf.lfFaceName, "Sans");
-    Set(low, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), sizeof lf);
+    Set(Type(), low, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), sizeof lf);
     GetWindowRect(low, &r);
     EXPECT_GT(r.bottom - r.top, 40);
-    EXPECT_EQ(Get(low, units::kEbFont) != 0, true);
-    Set(low, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), 59);
+    EXPECT_EQ(Get(Type(), low, units::kEbFont) != 0, true);
+    Set(Type(), low, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), 59);
     EXPECT_EQ(SendMessageA(low, WM_GETFONT, 0, 0), static_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
@@ -689,14 +633,14 @@ TEST_F(EditBoxTest, ExtremeFontHeightsKeepTheFieldUsable) {
         lf.lfHeight = height;
         lf.lfWidth = height;
         std::memset(lf.lfFaceName, 'A', sizeof lf.lfFaceName);  // no terminator
-        Set(e, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), sizeof lf);
+        Set(Type(), e, units::kEbFont, reinterpret_cast<uintptr_t>(&lf), sizeof lf);
         RECT r;
         GetWindowRect(e, &r);
         EXPECT_GT(r.bottom - r.top, 0) << height;
         EXPECT_LE(r.bottom - r.top, 16384) << height;
     }
-    SetText(e, units::kEbContent, "abc");
-    EXPECT_EQ(Text(e, units::kEbContent), "abc");
+    SetText(Type(), e, units::kEbContent, "abc");
+    EXPECT_EQ(GetText(Type(), e, units::kEbContent), "abc");
 }
 
 TEST_F(EditBoxTest, OneLineTextIsCentredInABandOfTheBackgroundColour) {
@@ -746,7 +690,7 @@ TEST_F(EditBoxTest, OneLineTextIsCentredInABandOfTheBackgroundColour) {
     EXPECT_EQ(SendMessageA(e, WM_NCHITTEST, 0, MAKELPARAM(wr.left + 60, wr.top + 3)), HTBORDER);
     EXPECT_EQ(SendMessageA(e, WM_NCHITTEST, 0, MAKELPARAM(wr.left + 60, wr.top + 30)), HTCLIENT);
     // A new background colour repaints the band.
-    Set(e, units::kEbBackColour, RGB(255, 255, 0));
+    Set(Type(), e, units::kEbBackColour, RGB(255, 255, 0));
     SigTestWaitIdle(300);
     EXPECT_EQ(SigTestWindowPixel(host_, hostX, 20 + 2), RGB(255, 255, 0));
     // Outside the field the host shows.

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "runtime/application.h"
 #include "runtime/notify.h"
-#include "units/unit_base.h"
 #include "win/testhooks.h"
 
 namespace unit_test {
@@ -22,6 +22,8 @@ const bool kHeadless = [] {
 std::vector<RaisedEvent> g_events;
 bool g_handlerRuns = false;
 uint32_t g_handlerResult = 0;
+std::function<void(const RaisedEvent&)> g_watch;
+std::map<HWND, Host> g_hosts;
 
 intptr_t CatchEvents(int32_t message, uintptr_t first, uintptr_t) {
     if (message != runtime::kNotifyRaiseEvent || !first) return 0;
@@ -29,10 +31,34 @@ intptr_t CatchEvents(int32_t message, uintptr_t first, uintptr_t) {
     RaisedEvent e{r->window, r->unit, r->event, {}};
     for (uint32_t i = 0; i < r->argCount && i < 5; ++i) e.args.push_back(r->args[i]);
     g_events.push_back(e);
+    if (g_watch) g_watch(e);
     if (!g_handlerRuns) return 0;
     r->hasResult = 1;
     r->result = g_handlerResult;
     return 1;
+}
+
+// Each host answers as the Host it was made with says, then as a plain window.
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_NCCREATE) g_hosts[h] = *static_cast<const Host*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    const auto it = g_hosts.find(h);
+    if (it == g_hosts.end()) return DefWindowProcA(h, m, w, l);
+    if (m == WM_NCDESTROY) {
+        g_hosts.erase(it);
+        return DefWindowProcA(h, m, w, l);
+    }
+    const Host& host = it->second;
+    LRESULT result = 0;
+    if (host.hook && host.hook(h, m, w, l, &result)) return result;
+    if (m == WM_ERASEBKGND && host.background != kNoColour) {
+        RECT rc;
+        GetClientRect(h, &rc);
+        HBRUSH b = CreateSolidBrush(host.background);
+        FillRect(static_cast<HDC>(w), &rc, b);
+        DeleteObject(b);
+        return 1;
+    }
+    return DefWindowProcA(h, m, w, l);
 }
 
 }  // namespace
@@ -43,18 +69,27 @@ void UnitTest::SetUp() {
     runtime::Application::Instance().Windows().notify = &CatchEvents;
     g_events.clear();
     HandlersAnswer(false, 0);
+    WatchEvents(nullptr);
 }
 
 void UnitTest::TearDown() {
+    WatchEvents(nullptr);
     for (auto it = made_.rbegin(); it != made_.rend(); ++it)
         if (IsWindow(*it)) DestroyWindow(*it);
     runtime::Application::Instance().Reset();
 }
 
-HWND UnitTest::MakeParent(int left, int top, int width, int height) {
-    EXPECT_TRUE(units::RegisterUnitClass("_VU_TestParent"));
+HWND UnitTest::MakeParent(int left, int top, int width, int height, Host host) {
+    WNDCLASSA wc{};
+    if (!GetClassInfoA(0, "_VU_TestParent", &wc)) {
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = &HostProc;
+        wc.hCursor = LoadCursorA(0, IDC_ARROW);
+        wc.lpszClassName = "_VU_TestParent";
+        EXPECT_NE(RegisterClassA(&wc), 0);
+    }
     HWND h = CreateWindowExA(0, "_VU_TestParent", "", WS_POPUP | WS_VISIBLE, left, top, width, height, 0, 0, 0,
-                             nullptr);
+                             &host);
     EXPECT_NE(h, HWND{});
     made_.push_back(h);
     return h;
@@ -63,8 +98,8 @@ HWND UnitTest::MakeParent(int left, int top, int width, int height) {
 HWND UnitTest::Create(const runtime::UnitType& type, const std::vector<uint8_t>& data, HWND parent, int left, int top,
                       int width, int height, uint32_t unitId, uint32_t styles, bool designMode) {
     auto create = reinterpret_cast<runtime::CreateUnitOp>(type.lookup(runtime::kOpCreateUnit));
-    HWND h = create(data.empty() ? nullptr : data.data(), static_cast<uint32_t>(data.size()), styles, parent, 100, 0,
-                    left, top, width, height, kWindowId, unitId, 0, designMode ? 1 : 0);
+    HWND h = create(data.empty() ? nullptr : data.data(), static_cast<uint32_t>(data.size()), styles, parent,
+                    kControlId, 0, left, top, width, height, kWindowId, unitId, 0, designMode ? 1 : 0);
     if (h) made_.push_back(h);
     return h;
 }
@@ -129,6 +164,8 @@ void UnitTest::HandlersAnswer(bool ran, uint32_t result) {
     g_handlerRuns = ran;
     g_handlerResult = result;
 }
+
+void UnitTest::WatchEvents(std::function<void(const RaisedEvent&)> watch) { g_watch = std::move(watch); }
 
 Capture::Capture(HWND topLevel) {
     const std::string path = std::string(SIG_BINARY_DIR) + "/unit_capture_" + std::to_string(getpid()) + ".png";
