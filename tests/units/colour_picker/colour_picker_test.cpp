@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "runtime/application.h"
+
 namespace pickertest {
 namespace {
 
@@ -39,20 +41,20 @@ TEST_F(PickerTest, StoredDataOfEveryVersionAndItsFailures) {
     // Empty: black, no transparency.
     HWND empty = CreateRaw({}, holder);
     ASSERT_NE(empty, 0u);
-    EXPECT_EQ(Get(empty, units::kCpColour), 0u);
-    EXPECT_EQ(Get(empty, units::kCpTransparency), 0u);
+    EXPECT_EQ(Get(Type(), empty, units::kCpColour), 0u);
+    EXPECT_EQ(Get(Type(), empty, units::kCpTransparency), 0u);
     // Version 0 and version 1 carry the same two words; bytes after them are ignored.
     HWND v0 = CreateRaw(Words({0, 0x00123456, 1}), holder);
     ASSERT_NE(v0, 0u);
-    EXPECT_EQ(Get(v0, units::kCpColour), 0x00123456u);
-    EXPECT_EQ(Get(v0, units::kCpTransparency), 1u);
+    EXPECT_EQ(Get(Type(), v0, units::kCpColour), 0x00123456u);
+    EXPECT_EQ(Get(Type(), v0, units::kCpTransparency), 1u);
     HWND v1 = CreateRaw(Words({1, kTransparentColour, 1, 0xDEADBEEF}), holder);
     ASSERT_NE(v1, 0u);
-    EXPECT_EQ(Get(v1, units::kCpColour), kTransparentColour);
+    EXPECT_EQ(Get(Type(), v1, units::kCpColour), kTransparentColour);
     // A stored transparent code without transparency becomes black.
     HWND noT = CreateRaw(Words({1, kTransparentColour, 0}), holder);
     ASSERT_NE(noT, 0u);
-    EXPECT_EQ(Get(noT, units::kCpColour), 0u);
+    EXPECT_EQ(Get(Type(), noT, units::kCpColour), 0u);
     EXPECT_EQ(Unit(noT)->Swatch(), 0u);
     // A higher version, or a stream ending inside its words, fails creation.
     EXPECT_EQ(CreateRaw(Words({2, 0, 0}), holder), 0u);
@@ -80,7 +82,7 @@ TEST_F(PickerTest, ArbitraryBytesEitherCreateOrFailCleanly) {
             uint32_t colour = 0;
             if (!bytes.empty()) std::memcpy(&colour, bytes.data() + 4, 4);
             const bool transparency = !bytes.empty() && (bytes[8] | bytes[9] | bytes[10] | bytes[11]) != 0;
-            EXPECT_EQ(Get(h, units::kCpColour), !transparency && colour == kTransparentColour ? 0u : colour);
+            EXPECT_EQ(Get(Type(), h, units::kCpColour), !transparency && colour == kTransparentColour ? 0u : colour);
             DestroyWindow(h);
         }
         // Without a parent nothing is made, whatever the bytes.
@@ -88,8 +90,8 @@ TEST_F(PickerTest, ArbitraryBytesEitherCreateOrFailCleanly) {
     }
     // A missing value is refused by the operations themselves.
     HWND h = Create(ColourPickerData{}, holder);
-    auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(units::ColourPickerUnitType().lookup(runtime::kOpSetUnitProperty));
-    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(units::ColourPickerUnitType().lookup(runtime::kOpGetUnitProperty));
+    auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(Type().lookup(runtime::kOpSetUnitProperty));
+    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(Type().lookup(runtime::kOpGetUnitProperty));
     EXPECT_EQ(set(h, units::kCpColour, nullptr, nullptr), 0);
     EXPECT_EQ(get(h, units::kCpColour, nullptr), 0);
 }
@@ -99,36 +101,30 @@ TEST_F(PickerTest, SavedDataReadsBackTheCurrentValues) {
     ColourPickerData data;
     data.transparency = true;
     HWND h = Create(data, holder);
-    Set(h, units::kCpColour, 0x00ABCDEF);
-    auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(units::ColourPickerUnitType().lookup(runtime::kOpSaveUnitProperties));
+    Set(Type(), h, units::kCpColour, 0x00ABCDEF);
     runtime::Application::Instance().Heap().Start();
-    uint32_t length = 0;
-    uint8_t* block = save(h, &length);
-    ASSERT_NE(block, nullptr);
-    ASSERT_EQ(length, 12u);
-    EXPECT_EQ(std::vector<uint8_t>(block, block + length), Words({1, 0x00ABCDEF, 1}));
-    runtime::NotifyRuntime(runtime::kNotifyFreeMemory, reinterpret_cast<uintptr_t>(block), 0);
+    EXPECT_EQ(Saved(Type(), h), Words({1, 0x00ABCDEF, 1}));
 }
 
 TEST_F(PickerTest, PropertyWritesStoreAndNeverRebuild) {
     HWND holder = Holder();
     HWND h = Create(ColourPickerData{}, holder);
-    EXPECT_EQ(Set(h, units::kCpColour, 0x000000FF), 0);
-    EXPECT_EQ(Get(h, units::kCpColour), 0x000000FFu);
+    EXPECT_EQ(Set(Type(), h, units::kCpColour, 0x000000FF), 0);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), 0x000000FFu);
     EXPECT_EQ(Unit(h)->Swatch(), 0x000000FFu);
-    EXPECT_EQ(Set(h, units::kCpTransparency, 5), 0);
-    EXPECT_EQ(Get(h, units::kCpTransparency), 1u);
+    EXPECT_EQ(Set(Type(), h, units::kCpTransparency, 5), 0);
+    EXPECT_EQ(Get(Type(), h, units::kCpTransparency), 1u);
     EXPECT_EQ(Unit(h)->Swatch(), 0x000000FFu);  // the colour is left alone
-    EXPECT_EQ(Set(h, units::kCpTransparency, 0), 0);
-    EXPECT_EQ(Get(h, units::kCpTransparency), 0u);
+    EXPECT_EQ(Set(Type(), h, units::kCpTransparency, 0), 0);
+    EXPECT_EQ(Get(Type(), h, units::kCpTransparency), 0u);
     // Unknown indexes change nothing and read nothing.
-    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(units::ColourPickerUnitType().lookup(runtime::kOpGetUnitProperty));
+    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(Type().lookup(runtime::kOpGetUnitProperty));
     runtime::PropertyValue v{};
     for (int32_t bad : {-1, 2, 100, 0x7FFFFFFF}) {
-        EXPECT_EQ(Set(h, bad, 0x12345678), 0);
+        EXPECT_EQ(Set(Type(), h, bad, 0x12345678), 0);
         EXPECT_EQ(get(h, bad, &v), 0);
     }
-    EXPECT_EQ(Get(h, units::kCpColour), 0x000000FFu);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), 0x000000FFu);
     // No unit behind the handle: refused.
     EXPECT_EQ(get(holder, units::kCpColour, &v), 0);
 }
@@ -136,9 +132,9 @@ TEST_F(PickerTest, PropertyWritesStoreAndNeverRebuild) {
 TEST_F(PickerTest, TransparentCodeWithoutTransparencyShowsBlackButReadsBack) {
     HWND holder = Holder();
     HWND h = Create(ColourPickerData{}, holder);
-    Set(h, units::kCpColour, 0x00FFFFFF);
-    Set(h, units::kCpColour, kTransparentColour);
-    EXPECT_EQ(Get(h, units::kCpColour), kTransparentColour);
+    Set(Type(), h, units::kCpColour, 0x00FFFFFF);
+    Set(Type(), h, units::kCpColour, kTransparentColour);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), kTransparentColour);
     EXPECT_EQ(Unit(h)->Swatch(), 0u);
     RECT box = SwatchBox(h);
     EXPECT_EQ(ControlPixel(holder, h, (box.left + box.right) / 2, (box.top + box.bottom) / 2), RGB(0, 0, 0));
@@ -149,7 +145,7 @@ TEST_F(PickerTest, TransparentCodeWithoutTransparencyShowsBlackButReadsBack) {
     EXPECT_FALSE(PaletteOf(palette).Layout().hasTransparent);
     SigTestKeyPress(VK_ESCAPE);
     SigTestWaitIdle(500);
-    EXPECT_EQ(Get(h, units::kCpColour), kTransparentColour);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), kTransparentColour);
 }
 
 TEST_F(PickerTest, TransparentCodeWithTransparencyShowsWhiteAndOpensOnTheTransparentEntry) {
@@ -171,7 +167,7 @@ TEST_F(PickerTest, TransparentCodeWithTransparencyShowsWhiteAndOpensOnTheTranspa
         }
     EXPECT_GT(dark, 5);
     // Transparency turned off clears the text; the swatch keeps the code (white).
-    Set(h, units::kCpTransparency, 0);
+    Set(Type(), h, units::kCpTransparency, 0);
     EXPECT_EQ(Unit(h)->Swatch(), kTransparentColour);
     InvalidateRect(h, nullptr, FALSE);
     dark = 0;
@@ -181,8 +177,8 @@ TEST_F(PickerTest, TransparentCodeWithTransparencyShowsWhiteAndOpensOnTheTranspa
             if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++dark;
         }
     EXPECT_EQ(dark, 0);
-    Set(h, units::kCpTransparency, 1);
-    Set(h, units::kCpColour, kTransparentColour);
+    Set(Type(), h, units::kCpTransparency, 1);
+    Set(Type(), h, units::kCpColour, kTransparentColour);
     HWND palette = OpenByClick(h);
     ASSERT_NE(palette, 0u);
     EXPECT_EQ(PaletteOf(palette).InitialItem(), units::kItemTransparent);
@@ -266,7 +262,7 @@ TEST_F(PickerTest, PaletteOpensUnderTheControlWithItsLayoutAndCells) {
     // The holder heard of the opening.
     ASSERT_EQ(Messages(), std::vector<UINT>{units::kColourPickerDropDown});
     EXPECT_EQ(Notes()[0].colour, RGB(255, 0, 0));
-    EXPECT_EQ(Notes()[0].id, static_cast<LPARAM>(kControlId));
+    EXPECT_EQ(Notes()[0].id, static_cast<LPARAM>(unit_test::kControlId));
     // A second open request while open makes no second palette.
     Unit(h)->OpenPalette();
     EXPECT_EQ(Unit(h)->Palette(), palette);
@@ -322,11 +318,11 @@ TEST_F(PickerTest, HoveringChangesNothingAndEscapeRestoresTheColour) {
     // The hot cell is drawn raised: its top-left edge pixel is the highlight.
     RECT hot = layout.Cell(14);
     EXPECT_EQ(SigTestWindowPixel(palette, hot.left, hot.top), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(0, 0, 255));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(0, 0, 255));
     EXPECT_EQ(Unit(h)->Swatch(), RGB(0, 0, 255));
     ASSERT_EQ(Messages(), (std::vector<UINT>{units::kColourPickerDropDown, units::kColourPickerSelChange}));
     EXPECT_EQ(Notes()[1].colour, RGB(255, 255, 0));
-    EXPECT_EQ(Notes()[1].id, static_cast<LPARAM>(kControlId));
+    EXPECT_EQ(Notes()[1].id, static_cast<LPARAM>(unit_test::kControlId));
     // The gap between cells keeps the hot item.
     POINT margin = OnScreen(palette, POINT{1, 1});
     SigTestMouseMove(margin.x, margin.y);
@@ -337,7 +333,7 @@ TEST_F(PickerTest, HoveringChangesNothingAndEscapeRestoresTheColour) {
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
     EXPECT_FALSE(Unit(h)->PaletteOpen());
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(0, 0, 255));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(0, 0, 255));
     EXPECT_EQ(Unit(h)->Swatch(), RGB(0, 0, 255));
     ASSERT_EQ(Messages(), (std::vector<UINT>{units::kColourPickerCloseUp, units::kColourPickerSelEndCancel}));
     EXPECT_EQ(Notes()[1].colour, RGB(0, 0, 255));
@@ -353,7 +349,7 @@ TEST_F(PickerTest, ClickingACellConfirmsItAndTheSwatchShowsIt) {
     SigTestClick(p.x, p.y, 1);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(0, 136, 255));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(0, 136, 255));
     ASSERT_EQ(Messages(), (std::vector<UINT>{units::kColourPickerSelChange, units::kColourPickerCloseUp,
                                              units::kColourPickerSelEndOk}));
     EXPECT_EQ(Notes()[2].colour, RGB(0, 136, 255));
@@ -379,7 +375,7 @@ TEST_F(PickerTest, ReleaseOutsideThePaletteCancels) {
     SigTestMouseButton(450, 350, 1, FALSE);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(128, 0, 0));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(128, 0, 0));
     EXPECT_EQ(Unit(h)->Swatch(), RGB(128, 0, 0));
     EXPECT_EQ(Messages().back(), units::kColourPickerSelEndCancel);
 }
@@ -395,11 +391,11 @@ TEST_F(PickerTest, KeyboardMovesTheHotItemAndEnterConfirms) {
     SigTestKeyPress(VK_LEFT);   // 13
     SigTestWaitIdle(500);
     EXPECT_EQ(PaletteOf(palette).HotItem(), 13);
-    EXPECT_EQ(Get(h, units::kCpColour), 0u);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), 0u);
     SigTestKeyPress(VK_RETURN);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(255, 0, 255));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(255, 0, 255));
     // Space confirms too, and Up from the top row goes round to the more-colours entry.
     palette = OpenByClick(h);
     ASSERT_NE(palette, 0u);
@@ -411,7 +407,7 @@ TEST_F(PickerTest, KeyboardMovesTheHotItemAndEnterConfirms) {
     EXPECT_EQ(PaletteOf(palette).HotItem(), 31);
     SigTestKeyPress(VK_SPACE);
     SigTestWaitIdle(500);
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(96, 96, 96));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(96, 96, 96));
 }
 
 TEST_F(PickerTest, ConfirmingTheSameColourStillNotifies) {
@@ -425,7 +421,7 @@ TEST_F(PickerTest, ConfirmingTheSameColourStillNotifies) {
     POINT p = OnScreen(palette, Centre(PaletteOf(palette).Layout().Cell(1)));
     SigTestClick(p.x, p.y, 1);
     SigTestWaitIdle(500);
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(0, 0, 128));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(0, 0, 128));
     EXPECT_EQ(Messages().back(), units::kColourPickerSelEndOk);
     // Enter with nothing hot confirms the colour at opening.
     palette = OpenByClick(h);
@@ -459,7 +455,7 @@ TEST_F(PickerTest, TransparentEntryConfirmsTheTransparentCode) {
     SigTestClick(p.x, p.y, 1);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), kTransparentColour);
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), kTransparentColour);
     EXPECT_EQ(Unit(h)->Swatch(), kTransparentColour);
 }
 
@@ -477,7 +473,7 @@ TEST_F(PickerTest, MoreColoursOpensTheSystemDialog) {
     SigTestClick(p.x, p.y, 1);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(10, 20, 30));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(10, 20, 30));
     EXPECT_EQ(Messages().back(), units::kColourPickerSelEndOk);
     // Hovering the entry announces the colour at opening.
     bool announcedInitial = false;
@@ -502,7 +498,7 @@ TEST_F(PickerTest, CancellingTheSystemDialogIsACancel) {
     SigTestKeyPress(VK_RETURN);
     SigTestWaitIdle(500);
     EXPECT_FALSE(IsWindow(palette));
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(0, 255, 0));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(0, 255, 0));
     EXPECT_EQ(Unit(h)->Swatch(), RGB(0, 255, 0));
     ASSERT_EQ(Messages(), (std::vector<UINT>{units::kColourPickerCloseUp, units::kColourPickerSelEndCancel}));
     EXPECT_EQ(Notes()[1].colour, RGB(0, 255, 0));
@@ -523,7 +519,7 @@ TEST_F(PickerTest, LeavingTheProgramCancelsThePalette) {
     EXPECT_FALSE(IsWindow(palette));
     EXPECT_EQ(GetActiveWindow(), 0u) << "ending the palette does not bring the program back";
     EXPECT_FALSE(Unit(h)->PaletteOpen());
-    EXPECT_EQ(Get(h, units::kCpColour), RGB(192, 192, 192));
+    EXPECT_EQ(Get(Type(), h, units::kCpColour), RGB(192, 192, 192));
     EXPECT_EQ(Messages().back(), units::kColourPickerSelEndCancel);
 }
 

@@ -1,10 +1,6 @@
 // The window unit created through its descriptor's operations, as the
 // loader does: caption rules, position, shapes, background painting, the
 // property table and its pick and logic rules.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-
 #include "runtime/application.h"
 #include "runtime/template/stored_unit_data.h"
 #include "tests/units/support/unit_fixture.h"
@@ -18,42 +14,16 @@ namespace {
 using runtime::templates::WindowData;
 using unit_test::SolidBmp;
 
-const bool kHeadless = [] {
-    setenv("SIGDESIGNER_BACKEND", "headless", 1);
-    return true;
-}();
+const runtime::UnitType& Type() { return units::WindowUnitType(); }
 
-class WindowUnitTest : public ::testing::Test {
+class WindowUnitTest : public unit_test::UnitTest {
 protected:
-    void SetUp() override { runtime::Application::Instance().Reset(); }
-    void TearDown() override {
-        for (HWND h : made_)
-            if (IsWindow(h)) DestroyWindow(h);
-        runtime::Application::Instance().Reset();
-    }
+    // A top-level window unit: no parent, no styles of the loader's. Its
+    // property writes never ask for a rebuild: each Set below answers 0.
     HWND Create(const WindowData& data, int left = 40, int top = 30, int width = 300, int height = 200) {
-        auto bytes = runtime::templates::WriteStoredUnitData(data);
-        auto create = reinterpret_cast<runtime::CreateUnitOp>(units::WindowUnitType().lookup(runtime::kOpCreateUnit));
-        HWND h = create(bytes.data(), static_cast<uint32_t>(bytes.size()), 0, 0, 0, 0, left, top, width, height,
-                        0x52000001, 0x06000001, 0, 0);
-        made_.push_back(h);
-        return h;
+        return UnitTest::Create(Type(), runtime::templates::WriteStoredUnitData(data), 0, left, top, width, height,
+                                0x06000001, 0);
     }
-    static uint32_t Get(HWND h, int32_t own) {
-        auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(units::WindowUnitType().lookup(runtime::kOpGetUnitProperty));
-        runtime::PropertyValue v{};
-        EXPECT_EQ(get(h, own, &v), 1);
-        return static_cast<uint32_t>(v.value);
-    }
-    static void Set(HWND h, int32_t own, uint64_t value, uint32_t length = 0) {
-        auto set = reinterpret_cast<runtime::SetUnitPropertyOp>(units::WindowUnitType().lookup(runtime::kOpSetUnitProperty));
-        runtime::PropertyValue v{value, length};
-        uint32_t out = 7;
-        EXPECT_EQ(set(h, own, &v, &out), 0);  // never rebuilt
-        EXPECT_EQ(out, 0u);
-    }
-    static DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
-    std::vector<HWND> made_;
 };
 
 TEST_F(WindowUnitTest, DescriptorCarriesThirtyTwoPropertiesAndTheWindowOperations) {
@@ -87,10 +57,10 @@ TEST_F(WindowUnitTest, CaptionNeedsATitleOrTheControlButton) {
     EXPECT_LT((wr.bottom - wr.top) - cr.bottom, 12);
     // A title brings the caption back, without the system menu.
     char title[] = "t";
-    Set(bare, units::kWpTitle, reinterpret_cast<uintptr_t>(title));
+    EXPECT_EQ(SetText(Type(), bare, units::kWpTitle, title), 0);
     EXPECT_EQ(Style(bare) & WS_CAPTION, WS_CAPTION);
     EXPECT_EQ(Style(bare) & WS_SYSMENU, 0u);
-    Set(bare, units::kWpControlButton, 1);
+    EXPECT_EQ(Set(Type(), bare, units::kWpControlButton, 1), 0);
     EXPECT_NE(Style(bare) & WS_SYSMENU, 0u);
     // Border 0: never a caption.
     data.border = 0;
@@ -105,7 +75,7 @@ TEST_F(WindowUnitTest, PositionRules) {
     data.position = 3;  // maximised, but the border is fixed
     HWND fixed = Create(data);
     EXPECT_FALSE(IsZoomed(fixed));
-    EXPECT_EQ(Get(fixed, units::kWpPosition), 0u);
+    EXPECT_EQ(Get(Type(), fixed, units::kWpPosition), 0u);
     data.border = 1;
     data.position = 1;  // centred
     HWND centred = Create(data, 0, 0, 300, 200);
@@ -114,23 +84,23 @@ TEST_F(WindowUnitTest, PositionRules) {
     EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
     EXPECT_EQ(rc.top, (GetSystemMetrics(SM_CYSCREEN) - 200) / 2);
     EXPECT_EQ(rc.right - rc.left, 300);
-    EXPECT_EQ(Get(centred, units::kWpPosition), 0u);  // reads back as "normal"
+    EXPECT_EQ(Get(Type(), centred, units::kWpPosition), 0u);  // reads back as "normal"
 }
 
 TEST_F(WindowUnitTest, PickAndLogicValuesAreClamped) {
     HWND h = Create(WindowData{});
-    Set(h, units::kWpBorder, static_cast<uint32_t>(-5));
-    EXPECT_EQ(Get(h, units::kWpBorder), 0u);
-    Set(h, units::kWpBorder, 99);
-    EXPECT_EQ(Get(h, units::kWpBorder), 6u);
-    Set(h, units::kWpShape, 1000);
-    EXPECT_EQ(Get(h, units::kWpShape), 29u);
-    Set(h, units::kWpEscCloses, 5);
-    EXPECT_EQ(Get(h, units::kWpEscCloses), 1u);
-    Set(h, units::kWpEscCloses, 0);
-    EXPECT_EQ(Get(h, units::kWpEscCloses), 0u);
+    EXPECT_EQ(Set(Type(), h, units::kWpBorder, static_cast<uint32_t>(-5)), 0);
+    EXPECT_EQ(Get(Type(), h, units::kWpBorder), 0u);
+    EXPECT_EQ(Set(Type(), h, units::kWpBorder, 99), 0);
+    EXPECT_EQ(Get(Type(), h, units::kWpBorder), 6u);
+    EXPECT_EQ(Set(Type(), h, units::kWpShape, 1000), 0);
+    EXPECT_EQ(Get(Type(), h, units::kWpShape), 29u);
+    EXPECT_EQ(Set(Type(), h, units::kWpEscCloses, 5), 0);
+    EXPECT_EQ(Get(Type(), h, units::kWpEscCloses), 1u);
+    EXPECT_EQ(Set(Type(), h, units::kWpEscCloses, 0), 0);
+    EXPECT_EQ(Get(Type(), h, units::kWpEscCloses), 0u);
     // Saved data reads back into the same settings.
-    auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(units::WindowUnitType().lookup(runtime::kOpSaveUnitProperties));
+    auto save = reinterpret_cast<runtime::SaveUnitPropertiesOp>(Type().lookup(runtime::kOpSaveUnitProperties));
     runtime::Application::Instance().Heap().Start();
     uint32_t length = 0;
     uint8_t* block = save(h, &length);
@@ -151,7 +121,7 @@ TEST_F(WindowUnitTest, StoredDataOfAnOlderVersionKeepsLaterDefaultsAndANewerOneI
     ASSERT_TRUE(runtime::templates::ReadStoredUnitData(v1, d));
     EXPECT_EQ(d.border, 0);
     EXPECT_TRUE(d.shown_in_taskbar);  // version 2 field: default
-    auto create = reinterpret_cast<runtime::CreateUnitOp>(units::WindowUnitType().lookup(runtime::kOpCreateUnit));
+    auto create = reinterpret_cast<runtime::CreateUnitOp>(Type().lookup(runtime::kOpCreateUnit));
     std::vector<uint8_t> v7 = v1;
     v7[0] = 7;
     EXPECT_EQ(create(v7.data(), static_cast<uint32_t>(v7.size()), 0, 0, 0, 0, 0, 0, 50, 50, 1, 1, 0, 0), 0u);
@@ -160,7 +130,7 @@ TEST_F(WindowUnitTest, StoredDataOfAnOlderVersionKeepsLaterDefaultsAndANewerOneI
     HWND empty = create(nullptr, 0, 0, 0, 0, 0, 0, 0, 50, 50, 1, 1, 0, 0);  // all defaults
     made_.push_back(empty);
     EXPECT_TRUE(IsWindow(empty));
-    EXPECT_EQ(Get(empty, units::kWpBorder), 2u);
+    EXPECT_EQ(Get(Type(), empty, units::kWpBorder), 2u);
 }
 
 TEST_F(WindowUnitTest, ShapesCutTheWindowAndHitTestingFollows) {
@@ -212,7 +182,7 @@ TEST_F(WindowUnitTest, BackgroundIsTheStoredColourOrTheButtonFace) {
     HWND h = Create(data);
     ShowWindow(h, SW_SHOWNA);
     EXPECT_EQ(SigTestWindowPixel(h, 10, 10), 0x00336699u);
-    Set(h, units::kWpBackColour, 0xFF000000u);
+    EXPECT_EQ(Set(Type(), h, units::kWpBackColour, 0xFF000000u), 0);
     EXPECT_EQ(SigTestWindowPixel(h, 10, 10), GetSysColor(COLOR_BTNFACE));
 }
 
@@ -252,20 +222,20 @@ TEST_F(WindowUnitTest, BackgroundPictureModesOnScreen) {
     EXPECT_EQ(SigTestWindowPixel(h, 50, 10), 0x00FF0000u);
     EXPECT_EQ(SigTestWindowPixel(h, 50, 90), 0x00FF0000u);
     // Stretched: no colour left.
-    Set(h, units::kWpPictureMode, 3);
+    EXPECT_EQ(Set(Type(), h, units::kWpPictureMode, 3), 0);
     EXPECT_EQ(SigTestWindowPixel(h, 50, 5), 0x000000FFu);
     // Top-left at natural size with a small picture: colour beyond it.
     std::vector<uint8_t> small = SolidBmp(10, 10, 0x0000FF00);
-    Set(h, units::kWpBackPicture, reinterpret_cast<uintptr_t>(small.data()), static_cast<uint32_t>(small.size()));
-    Set(h, units::kWpPictureMode, 0);
+    EXPECT_EQ(SetBytes(Type(), h, units::kWpBackPicture, small), 0);
+    EXPECT_EQ(Set(Type(), h, units::kWpPictureMode, 0), 0);
     EXPECT_EQ(SigTestWindowPixel(h, 5, 5), 0x0000FF00u);
     EXPECT_EQ(SigTestWindowPixel(h, 50, 50), 0x00FF0000u);
     // Tiled: the picture repeats.
-    Set(h, units::kWpPictureMode, 1);
+    EXPECT_EQ(Set(Type(), h, units::kWpPictureMode, 1), 0);
     EXPECT_EQ(SigTestWindowPixel(h, 55, 55), 0x0000FF00u);
     // Bytes that do not decode: only the colour.
     std::vector<uint8_t> junk(30, 7);
-    Set(h, units::kWpBackPicture, reinterpret_cast<uintptr_t>(junk.data()), static_cast<uint32_t>(junk.size()));
+    EXPECT_EQ(SetBytes(Type(), h, units::kWpBackPicture, junk), 0);
     EXPECT_EQ(SigTestWindowPixel(h, 5, 5), 0x00FF0000u);
 }
 
@@ -275,17 +245,13 @@ TEST_F(WindowUnitTest, ChildNotificationsGoBackToTheUnitThatSentThem) {
     HWND window = Create(WindowData{});
     ASSERT_NE(window, 0u);
     const runtime::UnitType bar = units::ScrollBarUnitType();
-    auto create = reinterpret_cast<runtime::CreateUnitOp>(bar.lookup(runtime::kOpCreateUnit));
-    HWND child = create(nullptr, 0, WS_VISIBLE, window, 5, 0, 200, 10, 17, 100, 0x52000001, 0x16000005, 0, 0);
+    HWND child = UnitTest::Create(bar, {}, window, 200, 10, 17, 100, 0x16000005);
     ASSERT_NE(child, 0u);
-    auto get = reinterpret_cast<runtime::GetUnitPropertyOp>(bar.lookup(runtime::kOpGetUnitProperty));
-    runtime::PropertyValue v{};
-    ASSERT_EQ(get(child, units::kSbPosition, &v), 1);
-    const uint64_t before = v.value;
+    const uint64_t before = Get(bar, child, units::kSbPosition);
     // What the scroll bar control tells its parent when its down arrow is pressed.
     SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), static_cast<LPARAM>(child));
-    ASSERT_EQ(get(child, units::kSbPosition, &v), 1);
-    EXPECT_EQ(v.value, before + 1) << "the window handed the scroll notification back to its scroll bar";
+    EXPECT_EQ(Get(bar, child, units::kSbPosition), before + 1)
+        << "the window handed the scroll notification back to its scroll bar";
 }
 
 TEST_F(WindowUnitTest, AClassNameThatReadsEmptyGivesTheDefaultClass) {
