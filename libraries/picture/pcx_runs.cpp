@@ -33,20 +33,7 @@ inline uint64_t CountBytes(uint64_t high) {
 }
 
 struct Sse2 {
-  // The bytes above 192 as bits; `most` gets the most output the block
-  // can give, as if each of them were a count.
-  static uint64_t High(const uint8_t* p, size_t* most) {
-    const __m128i limit = _mm_set1_epi8(char(192));
-    uint64_t low = 0;
-    __m128i sum = _mm_setzero_si128();
-    for (int i = 0; i < 4; ++i) {
-      const __m128i over = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), limit);
-      low |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())))) << (16 * i);
-      sum = _mm_add_epi64(sum, _mm_sad_epu8(over, _mm_setzero_si128()));
-    }
-    *most = 64 + size_t(_mm_cvtsi128_si64(sum)) + size_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
-    return ~low;
-  }
+  // The bytes above 192 as bits.
   static uint64_t HighBits(const uint8_t* p) {
     const __m128i limit = _mm_set1_epi8(char(192));
     uint64_t low = 0;
@@ -55,6 +42,16 @@ struct Sse2 {
       low |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())))) << (16 * i);
     }
     return ~low;
+  }
+  // The most output the block can give, as if each byte above 192 were a count.
+  static size_t Most(const uint8_t* p) {
+    const __m128i limit = _mm_set1_epi8(char(192));
+    __m128i sum = _mm_setzero_si128();
+    for (int i = 0; i < 4; ++i) {
+      const __m128i over = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), limit);
+      sum = _mm_add_epi64(sum, _mm_sad_epu8(over, _mm_setzero_si128()));
+    }
+    return 64 + size_t(_mm_cvtsi128_si64(sum)) + size_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
   }
   static void Copy32(uint8_t* d, const uint8_t* s) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
@@ -73,18 +70,6 @@ struct Sse2 {
 #define SIG_WIDE __attribute__((target("avx2,bmi,bmi2,popcnt"))) inline
 
 struct Avx2 {
-  SIG_WIDE static uint64_t High(const uint8_t* p, size_t* most) {
-    const __m256i limit = _mm256_set1_epi8(char(192));
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i a = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), limit);
-    const __m256i b = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), limit);
-    const uint32_t la = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero)));
-    const uint32_t lb = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, zero)));
-    const __m256i s4 = _mm256_add_epi64(_mm256_sad_epu8(a, zero), _mm256_sad_epu8(b, zero));
-    const __m128i s2 = _mm_add_epi64(_mm256_castsi256_si128(s4), _mm256_extracti128_si256(s4, 1));
-    *most = 64 + size_t(_mm_cvtsi128_si64(s2)) + size_t(_mm_extract_epi64(s2, 1));
-    return ~(uint64_t(la) | uint64_t(lb) << 32);
-  }
   SIG_WIDE static uint64_t HighBits(const uint8_t* p) {
     const __m256i limit = _mm256_set1_epi8(char(192));
     const __m256i zero = _mm256_setzero_si256();
@@ -93,6 +78,15 @@ struct Avx2 {
     const uint32_t la = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero)));
     const uint32_t lb = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, zero)));
     return ~(uint64_t(la) | uint64_t(lb) << 32);
+  }
+  SIG_WIDE static size_t Most(const uint8_t* p) {
+    const __m256i limit = _mm256_set1_epi8(char(192));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i a = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), limit);
+    const __m256i b = _mm256_subs_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), limit);
+    const __m256i s4 = _mm256_add_epi64(_mm256_sad_epu8(a, zero), _mm256_sad_epu8(b, zero));
+    const __m128i s2 = _mm_add_epi64(_mm256_castsi256_si128(s4), _mm256_extracti128_si256(s4, 1));
+    return 64 + size_t(_mm_cvtsi128_si64(s2)) + size_t(_mm_extract_epi64(s2, 1));
   }
   SIG_WIDE static void Copy32(uint8_t* d, const uint8_t* s) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
@@ -296,8 +290,8 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
   while (size_t(inEnd - p) >= kBlockReach) {
     // Far from the end any block fits, and its greatest output need not be
     // summed.
-    size_t most = kBlockMost;
-    const uint64_t counts = CountBytes(size_t(end - o) >= kBlockMost ? V::HighBits(p) : V::High(p, &most));
+    const size_t most = size_t(end - o) >= kBlockMost ? kBlockMost : V::Most(p);
+    const uint64_t counts = CountBytes(V::HighBits(p));
     if (size_t(end - o) >= most) {
       if constexpr (V::kPacks) {
         size_t used;
