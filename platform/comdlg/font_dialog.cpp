@@ -101,7 +101,7 @@ WINEXPORT BOOL ChooseFontA(LPCHOOSEFONTA cf) {
         std::snprintf(b, sizeof b, "%d", s);
         SendMessageA(u.size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(b));
     }
-    char b[8];
+    char b[12];  // any int, sign included
     std::snprintf(b, sizeof b, "%d", points);
     SetWindowTextA(u.size, b);
     u.bold = m.Control("BUTTON", "\xb4\xd6\xcc\xe5", BS_AUTOCHECKBOX, 10, 50, 100, 22, kIdBold);          // 粗体

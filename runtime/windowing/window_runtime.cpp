@@ -15,7 +15,6 @@ namespace {
 
 constexpr uint32_t kMenuItemType = 0x00010003;
 constexpr uint32_t kTabControlType = 0x00010015;
-constexpr uint32_t kEnabledByModal = 1;
 
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return std::max(lo, std::min(hi, v)); }
 

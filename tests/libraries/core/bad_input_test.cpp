@@ -35,11 +35,11 @@ protected:
         switch (r.type) {
             case kTypeText: {
                 const char* t = ArgPointer<const char>(r);
-                if (t) EXPECT_NE(*t, '\0') << "slot " << slot;
+                if (t) { EXPECT_NE(*t, '\0') << "slot " << slot; }
                 break;
             }
             case kTypeBytes:
-                if (r.value) EXPECT_GT(ByteSetLength(ArgPointer(r)), 0u) << "slot " << slot;
+                if (r.value) { EXPECT_GT(ByteSetLength(ArgPointer(r)), 0u) << "slot " << slot; }
                 break;
             case kTypeText | kArrayFlag: {
                 ArrayInfo info;

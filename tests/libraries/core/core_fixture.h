@@ -35,14 +35,14 @@ protected:
         runtime::ArgRecord r = Call(slot, args);
         EXPECT_EQ(r.type, runtime::kTypeText);
         const char* t = runtime::ArgPointer<const char>(r);
-        if (t) EXPECT_NE(*t, '\0') << "an empty text must be null";
+        if (t) { EXPECT_NE(*t, '\0') << "an empty text must be null"; }
         return t ? t : "";
     }
     std::string CallBytes(core::CoreCommand slot, std::initializer_list<runtime::ArgRecord> args) {
         runtime::ArgRecord r = Call(slot, args);
         EXPECT_EQ(r.type, runtime::kTypeBytes);
         void* b = runtime::ArgPointer(r);
-        if (b) EXPECT_GT(runtime::ByteSetLength(b), 0u) << "an empty byte set must be null";
+        if (b) { EXPECT_GT(runtime::ByteSetLength(b), 0u) << "an empty byte set must be null"; }
         return std::string(runtime::ByteSetView(b));
     }
     int32_t CallInt(core::CoreCommand slot, std::initializer_list<runtime::ArgRecord> args) {

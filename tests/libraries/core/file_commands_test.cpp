@@ -63,8 +63,9 @@ TEST_F(FileCommandsTest, FailuresGiveFalseOrEmpty) {
     std::string locked = dir_.File("locked");
     std::ofstream(locked) << "secret";
     std::filesystem::permissions(locked, std::filesystem::perms::none);
-    if (Slurp(locked).empty())  // not readable (skipped when running as root)
+    if (Slurp(locked).empty()) {  // not readable (skipped when running as root)
         EXPECT_EQ(CallBytes(kReadFile, {T(locked)}), "");
+    }
 }
 
 TEST_F(FileCommandsTest, ConfigItemsRoundTripInGbk) {

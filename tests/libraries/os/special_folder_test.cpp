@@ -45,7 +45,7 @@ protected:
         runtime::ArgRecord r = rt().CallLibraryCommand(os::kOsCommands[os::kGetSpecialFolder], 1, args, 3);
         EXPECT_EQ(r.type, runtime::kTypeText);
         char* text = runtime::ArgPointer<char>(r);
-        if (text) EXPECT_NE(*text, '\0') << "an empty text must be null";
+        if (text) { EXPECT_NE(*text, '\0') << "an empty text must be null"; }
         std::string s = text ? text : "";
         rt().FreeMemory(text);
         return s;

@@ -52,7 +52,7 @@ TEST(Robustness, EveryTruncationOfEveryFixture) {
     SCOPED_TRACE(path);
     const Bytes whole = Load(path);
     auto full = DecodePictureFromMemory(whole);
-    if (path.find("refused") == std::string::npos) EXPECT_NE(full, nullptr);
+    if (path.find("refused") == std::string::npos) { EXPECT_NE(full, nullptr); }
     for (size_t n = 0; n < whole.size(); ++n) {
       // An exact-size copy so any read past the end is caught by the sanitizer.
       const Bytes part(whole.begin(), whole.begin() + long(n));

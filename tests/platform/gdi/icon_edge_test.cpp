@@ -127,9 +127,9 @@ TEST(Edges, ScrollArrowsPointTheirWay) {
             for (int y = 0; y < 17; ++y) n += c.At(x, y) == GetSysColor(COLOR_BTNTEXT);
             return n;
         };
-        if (part == DFCS_SCROLLUP) EXPECT_LT(width_at(top), width_at(bottom));
-        if (part == DFCS_SCROLLDOWN) EXPECT_GT(width_at(top), width_at(bottom));
-        if (part == DFCS_SCROLLLEFT) EXPECT_LT(height_at(left), height_at(right));
-        if (part == DFCS_SCROLLRIGHT) EXPECT_GT(height_at(left), height_at(right));
+        if (part == DFCS_SCROLLUP) { EXPECT_LT(width_at(top), width_at(bottom)); }
+        if (part == DFCS_SCROLLDOWN) { EXPECT_GT(width_at(top), width_at(bottom)); }
+        if (part == DFCS_SCROLLLEFT) { EXPECT_LT(height_at(left), height_at(right)); }
+        if (part == DFCS_SCROLLRIGHT) { EXPECT_GT(height_at(left), height_at(right)); }
     }
 }

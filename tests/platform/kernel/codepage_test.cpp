@@ -16,15 +16,16 @@ const char16_t kWide[] = u"A\u4E2D\u6587";
 std::u16string ToWide(UINT cp, const std::string& in, DWORD flags = 0) {
     int n = MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
     std::u16string out(static_cast<size_t>(n), u'\0');
-    if (n > 0) EXPECT_EQ(MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), out.data(), n), n);
+    if (n > 0) { EXPECT_EQ(MultiByteToWideChar(cp, flags, in.data(), static_cast<int>(in.size()), out.data(), n), n); }
     return out;
 }
 
 std::string ToNarrow(UINT cp, const std::u16string& in, BOOL* usedDefault = nullptr, const char* def = nullptr) {
     int n = WideCharToMultiByte(cp, 0, in.data(), static_cast<int>(in.size()), nullptr, 0, def, usedDefault);
     std::string out(static_cast<size_t>(n), '\0');
-    if (n > 0)
+    if (n > 0) {
         EXPECT_EQ(WideCharToMultiByte(cp, 0, in.data(), static_cast<int>(in.size()), out.data(), n, def, usedDefault), n);
+    }
     return out;
 }
 

@@ -168,7 +168,7 @@ TEST_F(Files, FindFilesWithWildcardsAndGbkNames) {
     std::set<std::string> names;
     do {
         names.insert(fd.cFileName);
-        if (std::string(fd.cFileName) == std::string(kChineseGbk) + ".png") EXPECT_EQ(fd.nFileSizeLow, 5u);
+        if (std::string(fd.cFileName) == std::string(kChineseGbk) + ".png") { EXPECT_EQ(fd.nFileSizeLow, 5u); }
     } while (FindNextFileA(h, &fd));
     EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
     EXPECT_TRUE(FindClose(h));

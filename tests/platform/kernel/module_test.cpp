@@ -16,7 +16,8 @@ std::string WinPath(const std::string& posix) { return platform::ToWindowsPath(p
 
 template <typename F>
 F Proc(HMODULE m, const char* name) {
-    return reinterpret_cast<F>(GetProcAddress(m, name));
+    // Through a plain function pointer type, as casts between function types go.
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(m, name)));
 }
 LPCSTR Ordinal(uintptr_t n) { return reinterpret_cast<LPCSTR>(n); }
 

@@ -141,8 +141,8 @@ TEST_F(Input, ActivationAndFocusSequences) {
             EXPECT_EQ(LOWORD(s.w), WA_INACTIVE);
             EXPECT_EQ(static_cast<HWND>(s.l), b);
         }
-        if (s.hwnd == b && s.msg == WM_ACTIVATE) EXPECT_EQ(static_cast<HWND>(s.l), a);
-        if (s.hwnd == b && s.msg == WM_SETFOCUS) EXPECT_EQ(static_cast<HWND>(s.w), ac);
+        if (s.hwnd == b && s.msg == WM_ACTIVATE) { EXPECT_EQ(static_cast<HWND>(s.l), a); }
+        if (s.hwnd == b && s.msg == WM_SETFOCUS) { EXPECT_EQ(static_cast<HWND>(s.w), ac); }
     }
     Log().clear();
     SetActiveWindow(0);  // the program loses the activation
@@ -174,7 +174,7 @@ TEST_F(Input, ClickingAnInactiveWindowActivatesIt) {
     ASSERT_NE(down, seen.end());
     EXPECT_LT(act, down) << "mouse activation precedes the click";
     for (auto& s : Log())
-        if (s.hwnd == a && s.msg == WM_ACTIVATE) EXPECT_EQ(LOWORD(s.w), WA_CLICKACTIVE);
+        if (s.hwnd == a && s.msg == WM_ACTIVATE) { EXPECT_EQ(LOWORD(s.w), WA_CLICKACTIVE); }
 }
 
 TEST_F(Input, DisabledWindowsTakeNoClicks) {

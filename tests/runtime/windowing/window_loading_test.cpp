@@ -23,7 +23,7 @@ TEST_F(RealWindowsTest, StartWindowHasEighteenRecordsWithEveryGroupBoxAfterItsMe
         if (records[i].parent == 0) continue;
         ++members;
         for (size_t j = 1; j < records.size(); ++j)
-            if (records[j].id == records[i].parent) EXPECT_GT(j, i) << GbkToUtf8(records[i].name);
+            if (records[j].id == records[i].parent) { EXPECT_GT(j, i) << GbkToUtf8(records[i].name); }
     }
     EXPECT_GE(members, 12);
 }

@@ -90,7 +90,7 @@ TEST_F(PictureBoxTest, StoredVersionsOneAndTwoReadAndOthersFailCreation) {
     Bytes pic = SolidPng(3, 2, kRed);
     std::vector<uint8_t> v1 = {1, 0, 0, 0, 5, 0, 0, 0, 0x56, 0x34, 0x12, 0, 2, 0, 0, 0, 0, 0, 0, 0};
     const uint32_t n = static_cast<uint32_t>(pic.size());
-    v1.insert(v1.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)});
+    for (int k = 0; k < 4; ++k) v1.push_back(uint8_t(n >> (8 * k)));
     v1.insert(v1.end(), pic.begin(), pic.end());
     HWND h = Create(Type(), v1, host_, 0, 0, 40, 40);
     ASSERT_NE(h, 0u);

@@ -223,7 +223,7 @@ TEST_F(UnitCommandsTest, BadArgumentsGiveNeutralResults) {
         {Unit(kMainWindow, 0x16099999, kComboType), runtime::MakePointerArg(nullptr, kComboType)},
     };
     for (bool loaded : {false, true}) {
-        if (loaded) ASSERT_TRUE(Load(kMainWindow));
+        if (loaded) { ASSERT_TRUE(Load(kMainWindow)); }
         for (core::CoreCommand slot : slots)
             for (const auto& set : sets) {
                 std::vector<ArgRecord> args = set;
