@@ -98,6 +98,13 @@ struct Avx2 {
   static constexpr bool kPacks = true;
 };
 
+// Near the output's end: the high bytes, and the most output they can give.
+template <class V>
+inline uint64_t HighAndMost(const uint8_t* p, size_t* most) {
+  *most = V::Most(p);
+  return V::HighBits(p);
+}
+
 // The tokens of a block near the output's end, one at a time; false if one
 // would reach past `end`, leaving `cur` on it.
 template <class V>
@@ -137,6 +144,20 @@ inline int LiteralReach(uint64_t counts) {
   return (run & literal >> 32) ? 64 : 32;
 }
 
+// The literals after a run, kReach bytes of them (8, 32 or 64); the next run
+// writes over what they cover past their own.
+template <class V, int kReach>
+inline void CopyLiterals(uint8_t* at, const uint8_t* from) {
+  if (kReach <= 8) {
+    uint64_t literals;
+    std::memcpy(&literals, from, 8);
+    std::memcpy(at, &literals, 8);
+  } else {
+    V::Copy32(at, from);
+    if (kReach > 32) V::Copy32(at + 32, from + 32);
+  }
+}
+
 // A whole block whose output is known to fit, with no more than kReach
 // literals in a row. A literal at block offset i goes to o + i + shift, shift
 // growing by each run's length less its two bytes, so each token is a bit
@@ -156,14 +177,7 @@ inline uint8_t* WholeBlock(const uint8_t* p, uint64_t counts, uint8_t* o) {
     V::Fill32(at, value);
     if (len > 192 + 32) V::Fill32(at + 32, value);
     at += len - 192;
-    if (kReach <= 8) {
-      uint64_t literals;
-      std::memcpy(&literals, p + c + 2, 8);
-      std::memcpy(at, &literals, 8);
-    } else {
-      V::Copy32(at, p + c + 2);
-      if (kReach > 32) V::Copy32(at + 32, p + c + 34);
-    }
+    CopyLiterals<V, kReach>(at, p + c + 2);
     shift += ptrdiff_t(len) - 194;
   }
   return o + (ptrdiff_t(64) + shift);
@@ -221,14 +235,7 @@ SIG_WIDE uint8_t* PackedRuns(const uint8_t* p, uint64_t runs, uint64_t keep, con
     Avx2::Fill32(at, value);
     Avx2::Fill32(at + 32, value);
     at += len;
-    if (kReach <= 8) {
-      uint64_t literals;
-      std::memcpy(&literals, packed + j, 8);
-      std::memcpy(at, &literals, 8);
-    } else {
-      Avx2::Copy32(at, packed + j);
-      if (kReach > 32) Avx2::Copy32(at + 32, packed + j + 32);
-    }
+    CopyLiterals<Avx2, kReach>(at, packed + j);
     shift += ptrdiff_t(len);
   }
   return o + shift;
@@ -290,26 +297,26 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
   while (size_t(inEnd - p) >= kBlockReach) {
     // Far from the end any block fits, and its greatest output need not be
     // summed.
-    const size_t most = size_t(end - o) >= kBlockMost ? kBlockMost : V::Most(p);
-    const uint64_t counts = CountBytes(V::HighBits(p));
+    size_t most = kBlockMost;
+    const uint64_t counts = CountBytes(size_t(end - o) >= kBlockMost ? V::HighBits(p) : HighAndMost<V>(p, &most));
     if (size_t(end - o) >= most) {
       if constexpr (V::kPacks) {
         size_t used;
         o = PackedBlock(p, counts, o, &used, packed);
         p += used;
-        continue;
+      } else {
+        // A count in the last place takes the next block's first byte.
+        const size_t next = 64 + (counts >> 63);
+        const int reach = LiteralReach(counts);
+        if (reach <= 8)
+          o = WholeBlock<V, 8>(p, counts, o);
+        else if (reach <= 32)
+          o = WholeBlock<V, 32>(p, counts, o);
+        else
+          o = WholeBlock<V, 64>(p, counts, o);
+        o += next - 64;
+        p += next;
       }
-      // A count in the last place takes the next block's first byte.
-      const size_t next = 64 + (counts >> 63);
-      const int reach = LiteralReach(counts);
-      if (reach <= 8)
-        o = WholeBlock<V, 8>(p, counts, o);
-      else if (reach <= 32)
-        o = WholeBlock<V, 32>(p, counts, o);
-      else
-        o = WholeBlock<V, 64>(p, counts, o);
-      o += next - 64;
-      p += next;
       continue;
     }
     size_t cur = 0;
