@@ -20,6 +20,9 @@ namespace sigservice {
 // $XDG_CACHE_HOME/sigservice, else ~/.cache/sigservice, else a folder of the
 // user's own in /tmp.
 std::string DefaultCacheDir();
+// Creates `path` and any missing folders above it (owner only); true when it
+// is a folder afterwards.
+bool MakeDirs(const std::string& path);
 
 class PictureCache {
  public:

@@ -13,6 +13,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/support/measure.h"
@@ -333,8 +334,9 @@ int main(int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc);
   bool repetitions = false, interleaving = false;
   for (int i = 1; i < argc; ++i) {
-    repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
-    interleaving |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+    const std::string_view arg = argv[i];
+    repetitions |= arg.starts_with("--benchmark_repetitions");
+    interleaving |= arg.starts_with("--benchmark_enable_random_interleaving");
   }
   static char kRepetitions[] = "--benchmark_repetitions=9";
   static char kInterleaving[] = "--benchmark_enable_random_interleaving=true";

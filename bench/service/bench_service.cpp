@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,7 +24,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -139,8 +137,7 @@ struct LiveServer {
     // (here /tmp, where the test suites delete thousands of files, took six
     // times as long per file as the home folder's cache).
     const std::string base = DefaultCacheDir();
-    for (std::size_t slash = base.find('/', 1); slash != std::string::npos; slash = base.find('/', slash + 1))
-      mkdir(base.substr(0, slash).c_str(), 0700);
+    MakeDirs(base.substr(0, base.rfind('/')));
     std::string tmpl = base + "-bench-XXXXXX";
     if (!mkdtemp(tmpl.data())) {
       std::perror(tmpl.c_str());
