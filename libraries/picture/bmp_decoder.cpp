@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "libraries/picture/decode_util.h"
+#include "libraries/picture/palette_rows.h"
 
 namespace picture {
 
@@ -44,9 +45,6 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
     for (uint64_t i = 0; i < keep; ++i) std::memcpy(&table[i * 4], &b[tableStart + i * 4], 3);
   }
   if (dataOffset < tableEnd) return Fail(error, "bmp: pixel data inside the headers");
-  uint64_t wide[256];  // the colours as 24-bit numbers, for the 8-bit rows
-  for (int i = 0; i < 256; ++i)
-    wide[i] = uint64_t(table[i * 4]) | uint64_t(table[i * 4 + 1]) << 8 | uint64_t(table[i * 4 + 2]) << 16;
   const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
   const uint64_t rowBytes = (uint64_t(width) * bits + 7) / 8;
   // The last row needs no padding after it.
@@ -76,22 +74,9 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
           dst[x * 3 + 2] = src[x * 4 + 2];
         }
         break;
-      case 8: {
-        // Four pixels make 12 bytes, written as one 8-byte and one 4-byte
-        // store from the colours pre-shifted into place; the rest of the row
-        // goes pixel by pixel, the last one alone so the row's end is kept.
-        size_t x = 0;
-        for (; x + 4 <= w; x += 4) {
-          const uint64_t c0 = wide[src[x]], c1 = wide[src[x + 1]], c2 = wide[src[x + 2]], c3 = wide[src[x + 3]];
-          const uint64_t lo = c0 | (c1 << 24) | (c2 << 48);
-          const uint32_t hi = uint32_t(c2 >> 16) | uint32_t(c3 << 8);
-          std::memcpy(dst + x * 3, &lo, 8);
-          std::memcpy(dst + x * 3 + 8, &hi, 4);
-        }
-        for (; x + 1 < w; ++x) std::memcpy(dst + x * 3, &table[src[x] * 4], 4);
-        if (x < w) std::memcpy(dst + x * 3, &table[src[x] * 4], 3);
+      case 8:
+        detail::PaletteRow8(dst, src, w, table);
         break;
-      }
       case 4:
         for (size_t x = 0; x < w; ++x) {
           const unsigned i = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;

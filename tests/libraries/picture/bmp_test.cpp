@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "libraries/picture/decode_util.h"
+#include "libraries/picture/palette_rows.h"
 #include "tests/libraries/picture/compare.h"
 
 namespace picture {
@@ -39,6 +42,36 @@ TEST(Bmp, EveryDepthAndRowOrderMatchesTheReference) {
         EXPECT_EQ(pic->pixelSize(), size_t(w) * 5 * 3);
         testing::ExpectMatchesReference(*pic, testing::StbDecode(bmp));
       }
+    }
+  }
+}
+
+// Both row paths against a pixel-at-a-time expansion, at every width around
+// the four-pixel steps and the wide path's two-pixel margin, with a distinct
+// colour per index, each row written into a buffer with guard bytes after
+// it: a store past the row's end would change them.
+TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
+  std::mt19937 rng(11);
+  uint8_t table[256 * 4];
+  for (int i = 0; i < 256; ++i) {
+    table[i * 4] = uint8_t(i);
+    table[i * 4 + 1] = uint8_t(255 - i);
+    table[i * 4 + 2] = uint8_t(i * 7 + 3);
+    table[i * 4 + 3] = 0;
+  }
+  std::vector<detail::RowPath> paths = {detail::RowPath::Portable};
+  if (detail::PaletteRowsWideAvailable()) paths.push_back(detail::RowPath::Best);
+  for (size_t width = 1; width <= 41; ++width) {
+    std::vector<uint8_t> src(width);
+    for (auto& i : src) i = uint8_t(rng());
+    src[0] = 255;  // the table's last colour is read whole too
+    std::vector<uint8_t> want(width * 3 + 32, 0xA5);
+    for (size_t x = 0; x < width; ++x) std::memcpy(&want[x * 3], &table[src[x] * 4], 3);
+    for (detail::RowPath path : paths) {
+      SCOPED_TRACE("width " + std::to_string(width) + (path == detail::RowPath::Portable ? " portable" : " wide"));
+      std::vector<uint8_t> got(width * 3 + 32, 0xA5);
+      detail::PaletteRow8(got.data(), src.data(), width, table, path);
+      EXPECT_EQ(got, want);
     }
   }
 }
