@@ -246,21 +246,24 @@ SIG_WIDE uint8_t* PackedRuns(const uint8_t* p, uint64_t runs, uint64_t keep, con
 // count of 1 is dropped and its value kept as a literal, a count of 2 takes
 // its value's place, and the block's bytes are packed with byte shuffles, so
 // only runs of 3 or more are visited one by one, as in WholeBlock, each
-// followed by the packed bytes up to the next. A count in the block's last
-// place waits for the next block, which then starts on it; returns the
-// output's end and sets `used` to the bytes taken. `packed` has room for
-// kPackedRoom bytes.
-SIG_WIDE uint8_t* PackedBlock(const uint8_t* p, uint64_t counts, uint8_t* o, size_t* used, uint8_t* packed) {
-  const uint64_t last = counts >> 63;
-  const uint64_t valid = ~(last << 63);
-  counts &= valid;
-  *used = 64 - last;
+// followed by the packed bytes up to the next. Blocks are taken 64 bytes
+// apart whatever they hold, so the next block's place never waits on this
+// one's counts: a count in the last place reads its value from the next
+// block's first byte, which that block then keeps as a literal after a count
+// of 1 or 2, or drops (`drop`) after a longer run, whose fill is written here.
+// Returns the output's end and sets `dropNext` for the next block. `packed`
+// has room for kPackedRoom bytes.
+SIG_WIDE uint8_t* PackedBlock(const uint8_t* p, uint64_t counts, uint64_t drop, uint8_t* o, uint64_t* dropNext,
+                              uint8_t* packed) {
   const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
   const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
   const uint64_t ones = counts & Equal(a, b, char(193));
   const uint64_t twos = counts & Equal(a, b, char(194));
   const uint64_t runs = counts & ~(ones | twos);
-  const uint64_t keep = valid & ~(ones | runs | runs << 1);
+  const uint64_t keep = ~(ones | runs | runs << 1 | drop);
+  *dropNext = runs >> 63;
+  // Without runs the packed bytes are the output.
+  uint8_t* const dst = runs ? packed : o;
   size_t n = 0;
 #pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) {
@@ -270,16 +273,16 @@ SIG_WIDE uint8_t* PackedBlock(const uint8_t* p, uint64_t counts, uint8_t* o, siz
     const unsigned lo = unsigned(keep >> (16 * k)) & 0xFF, hi = unsigned(keep >> (16 * k + 8)) & 0xFF;
     const __m128i loIdx = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPack[lo]));
     const __m128i hiIdx = _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPack[hi])), _mm_set1_epi8(8));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + n), _mm_shuffle_epi8(lane, loIdx));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + n), _mm_shuffle_epi8(lane, loIdx));
     n += size_t(_mm_popcnt_u32(lo));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + n), _mm_shuffle_epi8(lane, hiIdx));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + n), _mm_shuffle_epi8(lane, hiIdx));
     n += size_t(_mm_popcnt_u32(hi));
   }
+  if (!runs) return o + n;
   Avx2::Copy32(o, packed);
   Avx2::Copy32(o + 32, packed + 32);
-  if (!runs) return o + n;
   // The packed bytes between runs are never more than the coded bytes there.
-  const int reach = LiteralReach(runs | ~valid);
+  const int reach = LiteralReach(runs);
   if (reach <= 8) return PackedRuns<8>(p, runs, keep, packed, o) + n;
   if (reach <= 32) return PackedRuns<32>(p, runs, keep, packed, o) + n;
   return PackedRuns<64>(p, runs, keep, packed, o) + n;
@@ -294,17 +297,22 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
   // Cleared once, so that the copies past a block's packed bytes only ever
   // read bytes of earlier blocks.
   alignas(32) uint8_t packed[V::kPacks ? kPackedRoom : 1] = {};
+  // The block at p starts on the value of a count in the one before; `drop`:
+  // a run's value, already written.
+  uint64_t carry = 0, drop = 0;
   while (size_t(inEnd - p) >= kBlockReach) {
     // Far from the end any block fits, and its greatest output need not be
     // summed.
     size_t most = kBlockMost;
-    const uint64_t counts = CountBytes(size_t(end - o) >= kBlockMost ? V::HighBits(p) : HighAndMost<V>(p, &most));
+    const uint64_t high = size_t(end - o) >= kBlockMost ? V::HighBits(p) : HighAndMost<V>(p, &most);
     if (size_t(end - o) >= most) {
       if constexpr (V::kPacks) {
-        size_t used;
-        o = PackedBlock(p, counts, o, &used, packed);
-        p += used;
+        const uint64_t counts = CountBytes(high & ~carry);
+        o = PackedBlock(p, counts, drop, o, &drop, packed);
+        carry = counts >> 63;
+        p += 64;
       } else {
+        const uint64_t counts = CountBytes(high);
         // A count in the last place takes the next block's first byte.
         const size_t next = 64 + (counts >> 63);
         const int reach = LiteralReach(counts);
@@ -319,6 +327,14 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
       }
       continue;
     }
+    if (carry) {
+      // Back onto a token boundary; the block before left room for this byte.
+      if (!drop) *o++ = *p;
+      ++p;
+      carry = drop = 0;
+      continue;
+    }
+    const uint64_t counts = CountBytes(high);
     size_t cur = 0;
     if (!BlockTokens<V>(p, counts, cur, o, end)) {
       in = p + cur;
@@ -337,6 +353,10 @@ inline uint8_t* Blocks(const uint8_t*& in, const uint8_t* inEnd, uint8_t* o, uin
       cur = 64;
     }
     p += cur;
+  }
+  if (carry) {
+    if (!drop) *o++ = *p;
+    ++p;
   }
   in = p;
   return o;
