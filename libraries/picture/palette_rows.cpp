@@ -15,15 +15,15 @@ namespace {
 
 void Tail(uint8_t* dst, const uint8_t* src, size_t x, size_t width, const uint8_t* table) {
   // Four bytes per pixel but the last, so the row's end is kept.
-  for (; x + 1 < width; ++x) std::memcpy(dst + x * 3, table + src[x] * 4, 4);
-  if (x < width) std::memcpy(dst + x * 3, table + src[x] * 4, 3);
+  for (; x + 1 < width; ++x) std::memcpy(dst + x * 3, table + size_t(src[x]) * 4, 4);
+  if (x < width) std::memcpy(dst + x * 3, table + size_t(src[x]) * 4, 3);
 }
 
 // The fourth bytes being zero lets the colours be ORed together.
 void RowPortable(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table) {
   auto colour = [table](uint8_t i) {
     uint32_t c;
-    std::memcpy(&c, table + i * 4, 4);
+    std::memcpy(&c, table + size_t(i) * 4, 4);
     return uint64_t(c);
   };
   size_t x = 0;
@@ -37,23 +37,29 @@ void RowPortable(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* 
   Tail(dst, src, x, width, table);
 }
 
-__attribute__((target("sse4.1"))) void RowWide(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table) {
+#define SIG_SSE41 __attribute__((target("sse4.1"))) inline
+
+SIG_SSE41 int Colour(const uint8_t* table, uint8_t i) {
+  int c;
+  std::memcpy(&c, table + size_t(i) * 4, 4);
+  return c;
+}
+
+// Four pixels as 12 bytes by one 16-byte store.
+SIG_SSE41 void Four(uint8_t* dst, const uint8_t* src, const uint8_t* table) {
   const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  auto colour = [table](uint8_t i) {
-    int c;
-    std::memcpy(&c, table + i * 4, 4);
-    return c;
-  };
+  __m128i v = _mm_cvtsi32_si128(Colour(table, src[0]));
+  v = _mm_insert_epi32(v, Colour(table, src[1]), 1);
+  v = _mm_insert_epi32(v, Colour(table, src[2]), 2);
+  v = _mm_insert_epi32(v, Colour(table, src[3]), 3);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, squeeze));
+}
+
+__attribute__((target("sse4.1"))) void RowWide(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table) {
+  // Each store reaches 4 bytes past its 12: it stays inside the row while
+  // two more pixels follow.
   size_t x = 0;
-  // The 16-byte store reaches 4 bytes past the 12: it stays inside the row
-  // while two more pixels follow.
-  for (; x + 6 <= width; x += 4) {
-    __m128i v = _mm_cvtsi32_si128(colour(src[x]));
-    v = _mm_insert_epi32(v, colour(src[x + 1]), 1);
-    v = _mm_insert_epi32(v, colour(src[x + 2]), 2);
-    v = _mm_insert_epi32(v, colour(src[x + 3]), 3);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x * 3), _mm_shuffle_epi8(v, squeeze));
-  }
+  for (; x + 6 <= width; x += 4) Four(dst + x * 3, src + x, table);
   Tail(dst, src, x, width, table);
 }
 
