@@ -13,6 +13,13 @@ namespace picture::detail {
 
 namespace {
 
+// Not tied to SSE4.1, so both paths inline it.
+inline uint32_t Colour(const uint8_t* table, uint8_t i) {
+  uint32_t c;
+  std::memcpy(&c, table + size_t(i) * 4, 4);
+  return c;
+}
+
 void Tail(uint8_t* dst, const uint8_t* src, size_t x, size_t width, const uint8_t* table) {
   // Four bytes per pixel but the last, so the row's end is kept.
   for (; x + 1 < width; ++x) std::memcpy(dst + x * 3, table + size_t(src[x]) * 4, 4);
@@ -21,14 +28,10 @@ void Tail(uint8_t* dst, const uint8_t* src, size_t x, size_t width, const uint8_
 
 // The fourth bytes being zero lets the colours be ORed together.
 void RowPortable(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table) {
-  auto colour = [table](uint8_t i) {
-    uint32_t c;
-    std::memcpy(&c, table + size_t(i) * 4, 4);
-    return uint64_t(c);
-  };
   size_t x = 0;
   for (; x + 4 <= width; x += 4) {
-    const uint64_t c0 = colour(src[x]), c1 = colour(src[x + 1]), c2 = colour(src[x + 2]), c3 = colour(src[x + 3]);
+    const uint64_t c0 = Colour(table, src[x]), c1 = Colour(table, src[x + 1]), c2 = Colour(table, src[x + 2]),
+                   c3 = Colour(table, src[x + 3]);
     const uint64_t lo = c0 | (c1 << 24) | (c2 << 48);
     const uint32_t hi = uint32_t(c2 >> 16) | uint32_t(c3 << 8);
     std::memcpy(dst + x * 3, &lo, 8);
@@ -37,21 +40,13 @@ void RowPortable(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* 
   Tail(dst, src, x, width, table);
 }
 
-#define SIG_SSE41 __attribute__((target("sse4.1"))) inline
-
-SIG_SSE41 int Colour(const uint8_t* table, uint8_t i) {
-  int c;
-  std::memcpy(&c, table + size_t(i) * 4, 4);
-  return c;
-}
-
 // Four pixels as 12 bytes by one 16-byte store.
-SIG_SSE41 void Four(uint8_t* dst, const uint8_t* src, const uint8_t* table) {
+__attribute__((target("sse4.1"))) inline void Four(uint8_t* dst, const uint8_t* src, const uint8_t* table) {
   const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  __m128i v = _mm_cvtsi32_si128(Colour(table, src[0]));
-  v = _mm_insert_epi32(v, Colour(table, src[1]), 1);
-  v = _mm_insert_epi32(v, Colour(table, src[2]), 2);
-  v = _mm_insert_epi32(v, Colour(table, src[3]), 3);
+  __m128i v = _mm_cvtsi32_si128(int(Colour(table, src[0])));
+  v = _mm_insert_epi32(v, int(Colour(table, src[1])), 1);
+  v = _mm_insert_epi32(v, int(Colour(table, src[2])), 2);
+  v = _mm_insert_epi32(v, int(Colour(table, src[3])), 3);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, squeeze));
 }
 
@@ -70,8 +65,8 @@ bool PaletteRowsWideAvailable() {
   return has;
 }
 
-void PaletteRow8(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table, RowPath path) {
-  if (path == RowPath::Best && PaletteRowsWideAvailable())
+void PaletteRow8(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table, SimdPath path) {
+  if (path == SimdPath::Best && PaletteRowsWideAvailable())
     RowWide(dst, src, width, table);
   else
     RowPortable(dst, src, width, table);

@@ -4,16 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "libraries/picture/simd_path.h"
+
 namespace picture::detail {
 
-// Portable: plain 64-bit stores, as the build targets. Best: byte shuffles
-// where the processor has them. Both give the same bytes.
-enum class RowPath { Best, Portable };
-
 // `table` holds 256 colours as BGR0, the fourth bytes zero. Writes exactly
-// width * 3 bytes.
+// width * 3 bytes. Portable writes 8- and 4-byte stores; Best, with SSE4.1,
+// one 16-byte store per four pixels.
 void PaletteRow8(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* table,
-                 RowPath path = RowPath::Best);
+                 SimdPath path = SimdPath::Best);
 
 bool PaletteRowsWideAvailable();
 

@@ -6,11 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace picture::detail {
+#include "libraries/picture/simd_path.h"
 
-// Portable: SSE2 only, as the build targets. Best: AVX2 where the processor
-// has it. Both give the same bytes; tests run each against a plain loop.
-enum class RunPath { Best, Portable };
+namespace picture::detail {
 
 class PcxRunDecoder {
  public:
@@ -18,7 +16,7 @@ class PcxRunDecoder {
   // requested ones; with less the decoder goes token by token.
   static constexpr size_t kSlack = 64;
 
-  PcxRunDecoder(const uint8_t* p, const uint8_t* end, RunPath path = RunPath::Best);
+  PcxRunDecoder(const uint8_t* p, const uint8_t* end, SimdPath path = SimdPath::Best);
 
   // Produces exactly `count` bytes into dst; false if the data ends first.
   // `slack` bytes after them may be overwritten with scratch values.

@@ -59,16 +59,14 @@ TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
     table[i * 4 + 2] = uint8_t(i * 7 + 3);
     table[i * 4 + 3] = 0;
   }
-  std::vector<detail::RowPath> paths = {detail::RowPath::Portable};
-  if (detail::PaletteRowsWideAvailable()) paths.push_back(detail::RowPath::Best);
   for (size_t width = 1; width <= 41; ++width) {
     std::vector<uint8_t> src(width);
     for (auto& i : src) i = uint8_t(rng());
     src[0] = 255;  // the table's last colour is read whole too
     std::vector<uint8_t> want(width * 3 + 32, 0xA5);
     for (size_t x = 0; x < width; ++x) std::memcpy(&want[x * 3], &table[src[x] * 4], 3);
-    for (detail::RowPath path : paths) {
-      SCOPED_TRACE("width " + std::to_string(width) + (path == detail::RowPath::Portable ? " portable" : " wide"));
+    for (detail::SimdPath path : testing::SimdPaths(detail::PaletteRowsWideAvailable())) {
+      SCOPED_TRACE("width " + std::to_string(width) + testing::PathName(path));
       std::vector<uint8_t> got(width * 3 + 32, 0xA5);
       detail::PaletteRow8(got.data(), src.data(), width, table, path);
       EXPECT_EQ(got, want);

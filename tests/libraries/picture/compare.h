@@ -7,9 +7,22 @@
 
 #include "libraries/picture/picture.h"
 #include "libraries/picture/render.h"
+#include "libraries/picture/simd_path.h"
 #include "tests/libraries/picture/fixture_writer.h"
 
 namespace picture::testing {
+
+// The paths a test runs: the portable one always, the wide one where the
+// processor has it.
+inline std::vector<detail::SimdPath> SimdPaths(bool wideAvailable) {
+  std::vector<detail::SimdPath> paths = {detail::SimdPath::Portable};
+  if (wideAvailable) paths.push_back(detail::SimdPath::Best);
+  return paths;
+}
+
+inline const char* PathName(detail::SimdPath path) {
+  return path == detail::SimdPath::Portable ? " portable" : " wide";
+}
 
 // Renders `pic` over `background` and checks every pixel against the
 // reference (alpha 0 in the reference means the background shows).

@@ -5,6 +5,7 @@
 #include "libraries/picture/decode_util.h"
 #include "libraries/picture/pcx_runs.h"
 #include "libraries/picture/render.h"
+#include "tests/libraries/picture/compare.h"
 #include "tests/libraries/picture/fixture_writer.h"
 
 namespace picture {
@@ -210,16 +211,12 @@ Bytes RandomTokens(std::mt19937& rng, size_t tokens) {
   return b;
 }
 
-std::vector<detail::RunPath> Paths() {
-  std::vector<detail::RunPath> paths = {detail::RunPath::Portable};
-  if (detail::PcxRunDecoder::WideAvailable()) paths.push_back(detail::RunPath::Best);
-  return paths;
-}
+std::vector<detail::SimdPath> Paths() { return testing::SimdPaths(detail::PcxRunDecoder::WideAvailable()); }
 
 // Decodes `total` bytes in lines of the given lengths (cycled), each into a
 // block of its own with exactly `slack` bytes after it, so that a write past
 // the slack or a read past the input shows under the address sanitizer.
-Plain BlockDecode(const Bytes& in, size_t total, const std::vector<size_t>& lines, size_t slack, detail::RunPath path) {
+Plain BlockDecode(const Bytes& in, size_t total, const std::vector<size_t>& lines, size_t slack, detail::SimdPath path) {
   detail::PcxRunDecoder runs(in.data(), in.data() + in.size(), path);
   Plain r;
   for (size_t i = 0; r.out.size() < total; ++i) {
@@ -260,9 +257,9 @@ TEST(PcxRuns, EveryBlockAlignmentAndLineSplitMatchesThePlainLoop) {
       const Plain all = PlainDecode(in, full);
       ASSERT_TRUE(all.ok);
       EXPECT_EQ(all.consumed, in.size());
-      for (detail::RunPath path : Paths()) {
+      for (detail::SimdPath path : Paths()) {
         const std::string what = "round " + std::to_string(round) + " shift " + std::to_string(shift) +
-                                 (path == detail::RunPath::Portable ? " portable" : " wide");
+                                 testing::PathName(path);
         // One stream; lines that end inside runs and long runs; lines of one
         // byte; no slack, which goes token by token.
         ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
@@ -300,9 +297,9 @@ TEST(PcxRuns, LiteralStretchesAroundEachCopyWidthMatchThePlainLoop) {
       const size_t full = OutputOf(in);
       const Plain all = PlainDecode(in, full);
       ASSERT_TRUE(all.ok);
-      for (detail::RunPath path : Paths()) {
+      for (detail::SimdPath path : Paths()) {
         const std::string what = "stretch " + std::to_string(stretch) + " lead " + std::to_string(lead) +
-                                 (path == detail::RunPath::Portable ? " portable" : " wide");
+                                 testing::PathName(path);
         ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
         ExpectSame(all, BlockDecode(in, full, {1 + rng() % 300, 37}, 64, path), what + " lines");
         // The last run's count byte left without its value, and the whole run cut.
@@ -353,9 +350,9 @@ TEST(PcxRuns, CountsOfOneAndTwoAmongLongerRunsMatchThePlainLoop) {
     const size_t full = OutputOf(in);
     const Plain all = PlainDecode(in, full);
     ASSERT_TRUE(all.ok);
-    for (detail::RunPath path : Paths()) {
+    for (detail::SimdPath path : Paths()) {
       const std::string what =
-          "shift " + std::to_string(shift) + (path == detail::RunPath::Portable ? " portable" : " wide");
+          "shift " + std::to_string(shift) + testing::PathName(path);
       ExpectSame(all, BlockDecode(in, full, {full}, 64, path), what + " whole");
       ExpectSame(all, BlockDecode(in, full, {1 + rng() % 500, 2 + rng() % 90}, 64, path), what + " lines");
       const size_t part = full / 3 + rng() % (full / 2);
@@ -373,7 +370,7 @@ TEST(PcxRuns, TruncatedStreamsFailWithoutReadingPastTheirEnd) {
   // count byte as the very last byte of a stream that is long enough for blocks.
   for (size_t keep = tokens.size() - 200; keep < tokens.size(); ++keep) {
     const Bytes cut(tokens.begin(), tokens.begin() + long(keep));
-    for (detail::RunPath path : Paths()) {
+    for (detail::SimdPath path : Paths()) {
       const Plain got = BlockDecode(cut, full, {full}, 64, path);
       EXPECT_FALSE(got.ok) << keep;
       ExpectSame(PlainDecode(cut, full), got, "cut " + std::to_string(keep));
@@ -381,7 +378,7 @@ TEST(PcxRuns, TruncatedStreamsFailWithoutReadingPastTheirEnd) {
   }
   Bytes dangling(300, 9);
   dangling.push_back(0xC5);
-  for (detail::RunPath path : Paths()) {
+  for (detail::SimdPath path : Paths()) {
     EXPECT_FALSE(BlockDecode(dangling, 305, {305}, 64, path).ok);
     EXPECT_TRUE(BlockDecode(dangling, 300, {300}, 64, path).ok);
   }
@@ -395,7 +392,7 @@ TEST(PcxRuns, HighByteChainsAlternateCountAndValue) {
     for (int k = 0; k < 100; ++k) in.insert(in.end(), {0xC1, uint8_t(0xC1 + k % 63)});
     in.insert(in.end(), 200, 1);
     const size_t total = lead + 100 + 200;
-    for (detail::RunPath path : Paths()) {
+    for (detail::SimdPath path : Paths()) {
       const Plain got = BlockDecode(in, total, {total}, 64, path);
       ASSERT_TRUE(got.ok) << lead;
       for (size_t i = 0; i < lead; ++i) ASSERT_EQ(got.out[i], 0xC0) << lead;
