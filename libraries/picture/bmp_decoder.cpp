@@ -58,6 +58,9 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
   const size_t outStride = size_t(width) * 3;
   picture->pixels.resize(outStride * size_t(height));
   const size_t w = size_t(width);
+  std::unique_ptr<detail::PairRows> pairs;
+  if (bits == 8 && detail::PairRowsPay(&b[dataOffset], stride, w, size_t(height)))
+    pairs = std::make_unique<detail::PairRows>(table);
   for (int64_t r = 0; r < height; ++r) {
     const uint8_t* src = &b[dataOffset + stride * uint64_t(r)];
     // Bottom-up files store the bottom row first, which is also the first row
@@ -75,7 +78,10 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
         }
         break;
       case 8:
-        detail::PaletteRow8(dst, src, w, table);
+        if (pairs)
+          pairs->Row(dst, src, w);
+        else
+          detail::PaletteRow8(dst, src, w, table);
         break;
       case 4:
         for (size_t x = 0; x < w; ++x) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "libraries/picture/simd_path.h"
 
@@ -15,5 +16,25 @@ void PaletteRow8(uint8_t* dst, const uint8_t* src, size_t width, const uint8_t* 
                  SimdPath path = SimdPath::Best);
 
 bool PaletteRowsWideAvailable();
+
+// Two pixels per load and store, through a table of every pair of colours
+// (512 KiB). It pays on big pictures whose neighbouring pixels repeat, as in
+// photographs and drawings, since the pairs in use then stay in cache; noise
+// touches the whole table and runs slower than PaletteRow8.
+class PairRows {
+ public:
+  explicit PairRows(const uint8_t* table);  // as for PaletteRow8, kept by pointer
+  // As PaletteRow8: exactly width * 3 bytes.
+  void Row(uint8_t* dst, const uint8_t* src, size_t width) const;
+
+ private:
+  const uint8_t* table_;
+  std::unique_ptr<uint64_t[]> pairs_;
+};
+
+// Whether PairRows is worth building for `height` rows of `width` indices,
+// `stride` bytes apart: enough pixels to repay its building, and few
+// different pairs in rows sampled across the picture.
+bool PairRowsPay(const uint8_t* rows, size_t stride, size_t width, size_t height);
 
 }  // namespace picture::detail

@@ -59,6 +59,7 @@ TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
     table[i * 4 + 2] = uint8_t(i * 7 + 3);
     table[i * 4 + 3] = 0;
   }
+  const detail::PairRows pairs(table);
   for (size_t width = 1; width <= 41; ++width) {
     std::vector<uint8_t> src(width);
     for (auto& i : src) i = uint8_t(rng());
@@ -71,6 +72,54 @@ TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
       detail::PaletteRow8(got.data(), src.data(), width, table, path);
       EXPECT_EQ(got, want);
     }
+    SCOPED_TRACE("width " + std::to_string(width) + " pairs");
+    std::vector<uint8_t> got(width * 3 + 32, 0xA5);
+    pairs.Row(got.data(), src.data(), width);
+    EXPECT_EQ(got, want);
+  }
+}
+
+TEST(Bmp, PairRowsOnlyForBigPicturesWithRepeatingNeighbours) {
+  const size_t w = 1024, h = 1024;
+  std::vector<uint8_t> smooth(w * h);
+  for (size_t y = 0; y < h; ++y)
+    for (size_t x = 0; x < w; ++x) smooth[y * w + x] = uint8_t((x / 16 + y / 16) & 0xFF);
+  std::mt19937 rng(5);
+  std::vector<uint8_t> noise(w * h);
+  for (auto& i : noise) i = uint8_t(rng());
+  EXPECT_TRUE(detail::PairRowsPay(smooth.data(), w, w, h));
+  EXPECT_FALSE(detail::PairRowsPay(noise.data(), w, w, h));
+  // Too few pixels to repay the table, smooth or not.
+  EXPECT_FALSE(detail::PairRowsPay(smooth.data(), w, w, h / 2 - 1));
+  EXPECT_FALSE(detail::PairRowsPay(smooth.data(), 1, 1, w * h));
+  // Rows are taken `stride` apart: noise in the padding is not sampled. (A
+  // height of 33 times 32 puts the rows sampled at odd numbers, so rows taken
+  // `width` apart would all start in padding.)
+  const size_t tall = 1056;
+  std::vector<uint8_t> padded(2 * w * tall);
+  for (size_t y = 0; y < tall; ++y) {
+    std::memcpy(&padded[2 * w * y], &smooth[w * (y % h)], w);
+    std::memcpy(&padded[2 * w * y + w], &noise[w * (y % h)], w);
+  }
+  EXPECT_TRUE(detail::PairRowsPay(padded.data(), 2 * w, w, tall));
+}
+
+TEST(Bmp, BigEightBitPicturesMatchTheReferenceEitherWay) {
+  // 1025 wide: odd, so each row ends on a pixel of its own and rows are padded.
+  const int w = 1025, h = 1024;
+  std::mt19937 rng(9);
+  std::vector<uint8_t> smooth(size_t(w) * h), noise(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) smooth[size_t(y) * w + x] = uint8_t((x / 32 * 3 + y / 16 + (rng() % 16 == 0)) & 0xFF);
+  for (auto& i : noise) i = uint8_t(rng());
+  for (const auto* indices : {&smooth, &noise}) {
+    SCOPED_TRACE(indices == &smooth ? "smooth" : "noise");
+    // The smooth one goes through the table of pairs, the noise not.
+    EXPECT_EQ(detail::PairRowsPay(indices->data(), size_t(w), size_t(w), size_t(h)), indices == &smooth);
+    const Bytes bmp = MakeBmp(w, h, 8, testing::TestPalette(256), *indices);
+    auto pic = DecodeBmp(bmp, nullptr, {});
+    ASSERT_NE(pic, nullptr);
+    testing::ExpectMatchesReference(*pic, testing::StbDecode(bmp));
   }
 }
 
