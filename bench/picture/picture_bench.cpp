@@ -56,7 +56,7 @@ std::vector<picture::testing::Rgb> Palette332() {
 }
 
 struct Inputs {
-  Bytes gifStill, gifAnim, png, jpeg, bmp24, bmp8, pcx8, pcx8Drawing;
+  Bytes gifStill, gifAnim, png, jpeg, bmp24, bmp8, bmp4, bmp1, pcx8, pcx8Drawing;
   size_t bmp24Out = 0, bmp8Out = 0, pcx8Out = 0;
   Inputs() {
     const int w = 800, h = 600;
@@ -100,7 +100,15 @@ struct Inputs {
     bmp8 = picture::testing::MakeBmp(bw, bh, 8, Palette332(), Quantise(big));
     bmp8Out = bmp24Out;
     const auto q = Quantise(big);
+    // The same picture in 16 colours (top bits of red and green) and in two.
+    std::vector<uint8_t> q4(q.size()), q1(q.size());
+    for (size_t i = 0; i < q.size(); ++i) {
+      q4[i] = uint8_t((q[i] >> 6) << 2 | (q[i] >> 3 & 3));
+      q1[i] = uint8_t(q[i] >> 7);
+    }
     auto pal = Palette332();
+    bmp4 = picture::testing::MakeBmp(bw, bh, 4, {pal.begin(), pal.begin() + 16}, q4);
+    bmp1 = picture::testing::MakeBmp(bw, bh, 1, {{0, 0, 0}, {255, 255, 255}}, q1);
     pcx8 = picture::testing::MakePcx(5, 8, bw, bh, uint16_t(bw), q, &pal);
     pcx8Out = 1064 + size_t(bw) * bh;
     // What PCX mostly holds: drawings and screens, flat areas with detail.
@@ -284,6 +292,12 @@ void Bmp8Ours(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(picture::DecodeBmp(In().bmp8, nullptr, {}));
 }
 void Bmp8Memcpy(benchmark::State& state) { MemcpyOf(state, In().bmp8Out); }
+void Bmp4Ours(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(picture::DecodeBmp(In().bmp4, nullptr, {}));
+}
+void Bmp1Ours(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(picture::DecodeBmp(In().bmp1, nullptr, {}));
+}
 void Pcx8Ours(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(picture::DecodePcx(In().pcx8, nullptr, {}));
 }
@@ -304,6 +318,8 @@ BENCHMARK(Bmp24Ours);
 BENCHMARK(Bmp24Memcpy);
 BENCHMARK(Bmp8Ours);
 BENCHMARK(Bmp8Memcpy);
+BENCHMARK(Bmp4Ours);
+BENCHMARK(Bmp1Ours);
 BENCHMARK(Pcx8Ours);
 BENCHMARK(Pcx8Memcpy);
 BENCHMARK(Pcx8DrawingOurs);
@@ -358,6 +374,9 @@ int main(int argc, char** argv) {
       {"JPEG vs libjpeg direct", "JpegOurs", "JpegLibjpegDirect", 1 / 1.1},
       {"BMP 24-bit vs memcpy", "Bmp24Ours", "Bmp24Memcpy", 0.25},
       {"BMP 8-bit vs memcpy", "Bmp8Ours", "Bmp8Memcpy", 0.25},
+      // The same output size as the 8-bit one.
+      {"BMP 4-bit vs memcpy", "Bmp4Ours", "Bmp8Memcpy", 0.25},
+      {"BMP 1-bit vs memcpy", "Bmp1Ours", "Bmp8Memcpy", 0.25},
       {"PCX 8-bit photo vs memcpy", "Pcx8Ours", "Pcx8Memcpy", 0.25},
       {"PCX 8-bit drawing vs memcpy", "Pcx8DrawingOurs", "Pcx8Memcpy", 0.25},
   };

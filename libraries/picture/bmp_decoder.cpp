@@ -61,6 +61,8 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
   std::unique_ptr<detail::PairRows> pairs;
   if (bits == 8 && detail::PairRowsPay(&b[dataOffset], stride, w, size_t(height)))
     pairs = std::make_unique<detail::PairRows>(table);
+  std::unique_ptr<detail::SmallIndexRows> small;
+  if (bits < 8) small = std::make_unique<detail::SmallIndexRows>(table, bits);
   for (int64_t r = 0; r < height; ++r) {
     const uint8_t* src = &b[dataOffset + stride * uint64_t(r)];
     // Bottom-up files store the bottom row first, which is also the first row
@@ -84,16 +86,8 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
           detail::PaletteRow8(dst, src, w, table);
         break;
       case 4:
-        for (size_t x = 0; x < w; ++x) {
-          const unsigned i = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-          std::memcpy(dst + x * 3, &table[i * 4], 3);
-        }
-        break;
       case 1:
-        for (size_t x = 0; x < w; ++x) {
-          const unsigned i = (src[x >> 3] >> (7 - (x & 7))) & 1;
-          std::memcpy(dst + x * 3, &table[i * 4], 3);
-        }
+        small->Row(dst, src, w);
         break;
     }
   }

@@ -131,4 +131,32 @@ bool PairRowsPay(const uint8_t* rows, size_t stride, size_t width, size_t height
   return distinct * 2 <= perRow * kRows;
 }
 
+SmallIndexRows::SmallIndexRows(const uint8_t* table, int bits)
+    : table_(table), bits_(bits), entries_(256 * (bits == 4 ? 8 : 24)) {
+  for (size_t byte = 0; byte < 256; ++byte) {
+    if (bits == 4) {
+      // Six bytes of colour; the 8-byte store's last two are overwritten.
+      const uint64_t two = Colour(table, uint8_t(byte >> 4)) | uint64_t(Colour(table, uint8_t(byte & 15))) << 24;
+      std::memcpy(&entries_[byte * 8], &two, 8);
+    } else {
+      for (size_t bit = 0; bit < 8; ++bit)
+        std::memcpy(&entries_[byte * 24 + bit * 3], table + ((byte >> (7 - bit)) & 1) * 4, 3);
+    }
+  }
+}
+
+void SmallIndexRows::Row(uint8_t* dst, const uint8_t* src, size_t width) const {
+  const uint8_t* e = entries_.data();
+  size_t x = 0;
+  if (bits_ == 4) {
+    // Reaching 2 bytes past a byte's pixels: a third pixel must follow.
+    for (; x + 3 <= width; x += 2) std::memcpy(dst + x * 3, e + size_t(src[x >> 1]) * 8, 8);
+    for (; x < width; ++x)
+      std::memcpy(dst + x * 3, table_ + ((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15) * 4, 3);
+  } else {
+    for (; x + 8 <= width; x += 8) std::memcpy(dst + x * 3, e + size_t(src[x >> 3]) * 24, 24);
+    for (; x < width; ++x) std::memcpy(dst + x * 3, table_ + ((src[x >> 3] >> (7 - (x & 7))) & 1) * 4, 3);
+  }
+}
+
 }  // namespace picture::detail

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "libraries/picture/simd_path.h"
 
@@ -30,6 +31,21 @@ class PairRows {
  private:
   const uint8_t* table_;
   std::unique_ptr<uint64_t[]> pairs_;
+};
+
+// Rows of 4-bit or 1-bit indices, first pixel in the high bits: each source
+// byte is looked up whole, in a table of the colours of its 2 or 8 pixels
+// (2 or 8 KiB), instead of pixel by pixel.
+class SmallIndexRows {
+ public:
+  SmallIndexRows(const uint8_t* table, int bits);  // bits 4 or 1; table as above
+  // Exactly width * 3 bytes.
+  void Row(uint8_t* dst, const uint8_t* src, size_t width) const;
+
+ private:
+  const uint8_t* table_;
+  int bits_;
+  std::vector<uint8_t> entries_;  // 256 of them, 8 bytes apart for 4 bits, 24 for 1
 };
 
 // Whether PairRows is worth building for `height` rows of `width` indices,

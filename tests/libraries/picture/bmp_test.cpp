@@ -79,6 +79,34 @@ TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
   }
 }
 
+TEST(Bmp, FourAndOneBitRowsMatchOnePixelAtATime) {
+  std::mt19937 rng(13);
+  uint8_t table[256 * 4];
+  for (int i = 0; i < 256; ++i) {
+    table[i * 4] = uint8_t(i * 5 + 1);
+    table[i * 4 + 1] = uint8_t(200 - i);
+    table[i * 4 + 2] = uint8_t(i * 11);
+    table[i * 4 + 3] = 0;
+  }
+  for (int bits : {4, 1}) {
+    const detail::SmallIndexRows rows(table, bits);
+    for (size_t width = 1; width <= 41; ++width) {
+      SCOPED_TRACE(std::to_string(bits) + " bits, width " + std::to_string(width));
+      std::vector<uint8_t> src((width * size_t(bits) + 7) / 8);
+      for (auto& byte : src) byte = uint8_t(rng());
+      std::vector<uint8_t> want(width * 3 + 32, 0xA5);
+      for (size_t x = 0; x < width; ++x) {
+        const size_t bit = x * size_t(bits);
+        const unsigned i = (src[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+        std::memcpy(&want[x * 3], &table[i * 4], 3);
+      }
+      std::vector<uint8_t> got(width * 3 + 32, 0xA5);
+      rows.Row(got.data(), src.data(), width);
+      EXPECT_EQ(got, want);
+    }
+  }
+}
+
 TEST(Bmp, PairRowsOnlyForBigPicturesWithRepeatingNeighbours) {
   const size_t w = 1024, h = 1024;
   std::vector<uint8_t> smooth(w * h);
