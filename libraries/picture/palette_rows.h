@@ -35,7 +35,7 @@ class PairRows {
 
 // Rows of 4-bit or 1-bit indices, first pixel in the high bits: each source
 // byte is looked up whole, in a table of the colours of its 2 or 8 pixels
-// (2 or 8 KiB), instead of pixel by pixel.
+// (2 or 6 KiB), instead of pixel by pixel.
 class SmallIndexRows {
  public:
   SmallIndexRows(const uint8_t* table, int bits);  // bits 4 or 1; table as above
