@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/backend/backend.h"
 #include "platform/backend/sdl/sdl_api.h"
+#include "platform/backend/sdl/x11_errors.h"
 #include "platform/backend/sdl/x11_shape.h"
 #include "win/user.h"
 
@@ -83,7 +85,10 @@ public:
     ~Sdl() override {
         for (auto& [id, c] : cursors_) SdlFns().SDL_FreeCursor(c);
         if (custom_) SdlFns().SDL_FreeCursor(custom_);
-        for (auto& [h, w] : windows_) SdlFns().SDL_DestroyWindow(w.win);
+        {
+            std::lock_guard<std::mutex> lock(wake_mu_);
+            for (auto& [h, w] : windows_) SdlFns().SDL_DestroyWindow(w.win);
+        }
         SdlFns().SDL_Quit();
     }
     bool Init(std::string* why) {
@@ -107,6 +112,7 @@ public:
             SdlFns().SDL_Quit();
             return false;
         }
+        if (std::strcmp(driver ? driver : "", "x11") == 0) IgnoreStaleWakeupErrors();
         wake_ = SdlFns().SDL_RegisterEvents(1);
         SdlFns().SDL_StartTextInput();
         return true;
@@ -125,7 +131,12 @@ public:
         auto it = windows_.find(h);
         if (it == windows_.end()) return;
         by_id_.erase(SdlFns().SDL_GetWindowID(it->second.win));
-        SdlFns().SDL_DestroyWindow(it->second.win);
+        {
+            // A wake-up being sent from another thread reads the window SDL
+            // chose to send it to; it must not be freed meanwhile.
+            std::lock_guard<std::mutex> lock(wake_mu_);
+            SdlFns().SDL_DestroyWindow(it->second.win);
+        }
         windows_.erase(it);
     }
     void ShowWindow(uint32_t h, bool show, bool activate) override {
@@ -183,6 +194,7 @@ public:
     void Wake() override {
         SDL_Event e{};
         e.type = wake_;
+        std::lock_guard<std::mutex> lock(wake_mu_);
         SdlFns().SDL_PushEvent(&e);
     }
 
@@ -335,6 +347,8 @@ private:
     std::map<int, SDL_Cursor*> cursors_;
     SDL_Cursor* custom_ = nullptr;
     Uint32 wake_ = 0;
+    // Held around posting a wake-up and around destroying a window (see DestroyWindow).
+    std::mutex wake_mu_;
     int last_x_ = 0, last_y_ = 0;
 };
 
