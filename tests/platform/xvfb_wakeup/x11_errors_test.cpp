@@ -24,6 +24,15 @@ Window StaleWindow(Display* d) {
     return w;
 }
 
+// In a death test's child: the backend up for the rest of the process, and a
+// connection of the test's own; exits with 3 when the backend cannot start.
+Display* WithBackendUp() {
+    std::string why;
+    static auto backend = platform::backend::MakeSdl(&why);
+    if (!backend) std::exit(3);
+    return XOpenDisplay(nullptr);
+}
+
 void SendTo(Display* d, Window w) {
     XEvent e{};
     e.xclient.type = ClientMessage;
@@ -56,10 +65,7 @@ TEST_F(X11Errors, AnEventSentToADestroyedWindowIsDroppedOnceTheBackendIsUp) {
         ::testing::ExitedWithCode(1), "BadWindow");
     EXPECT_EXIT(
         {
-            std::string why;
-            auto backend = platform::backend::MakeSdl(&why);
-            if (!backend) std::exit(3);
-            Display* d = XOpenDisplay(nullptr);
+            Display* d = WithBackendUp();
             SendTo(d, StaleWindow(d));
             SendTo(d, StaleWindow(d));
             std::fprintf(stderr, "still running\n");
@@ -71,10 +77,7 @@ TEST_F(X11Errors, AnEventSentToADestroyedWindowIsDroppedOnceTheBackendIsUp) {
 TEST_F(X11Errors, OtherErrorsStillReachTheHandlerBefore) {
     EXPECT_EXIT(
         {
-            std::string why;
-            auto backend = platform::backend::MakeSdl(&why);
-            if (!backend) std::exit(3);
-            Display* d = XOpenDisplay(nullptr);
+            Display* d = WithBackendUp();
             XMapWindow(d, StaleWindow(d));
             XSync(d, False);
             std::exit(0);
