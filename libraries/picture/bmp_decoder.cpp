@@ -3,6 +3,7 @@
 // that read BMP bring far more than this needs.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "libraries/picture/decode_util.h"
 #include "libraries/picture/palette_rows.h"
@@ -58,11 +59,10 @@ PicturePtr DecodeBmp(std::span<const uint8_t> b, std::string* error, const Decod
   const size_t outStride = size_t(width) * 3;
   picture->pixels.resize(outStride * size_t(height));
   const size_t w = size_t(width);
-  std::unique_ptr<detail::PairRows> pairs;
-  if (bits == 8 && detail::PairRowsPay(&b[dataOffset], stride, w, size_t(height)))
-    pairs = std::make_unique<detail::PairRows>(table);
-  std::unique_ptr<detail::SmallIndexRows> small;
-  if (bits < 8) small = std::make_unique<detail::SmallIndexRows>(table, bits);
+  std::optional<detail::PairRows> pairs;
+  if (bits == 8 && detail::PairRowsPay(&b[dataOffset], stride, w, size_t(height))) pairs.emplace(table);
+  std::optional<detail::SmallIndexRows> small;
+  if (bits < 8) small.emplace(table, bits);
   for (int64_t r = 0; r < height; ++r) {
     const uint8_t* src = &b[dataOffset + stride * uint64_t(r)];
     // Bottom-up files store the bottom row first, which is also the first row

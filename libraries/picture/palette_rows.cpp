@@ -4,7 +4,8 @@
 // one shuffle drops their fourth bytes, for one 16-byte store; without it
 // they are shifted together into one 8-byte and one 4-byte store. Big
 // pictures whose neighbouring pixels repeat go faster still through a table
-// of colour pairs, one load and one store per two pixels.
+// of colour pairs, one load and one store per two pixels. Rows of 4 and 1 bits
+// look each source byte up whole, the colours of its 2 or 8 pixels at once.
 #include "libraries/picture/palette_rows.h"
 
 #include <immintrin.h>

@@ -1,4 +1,4 @@
-// Rows of 8-bit palette indices written out as 24-bit BGR.
+// Rows of 8-, 4- and 1-bit palette indices written out as 24-bit BGR.
 #pragma once
 
 #include <cstddef>

@@ -46,10 +46,10 @@ TEST(Bmp, EveryDepthAndRowOrderMatchesTheReference) {
   }
 }
 
-// Both row paths against a pixel-at-a-time expansion, at every width around
-// the four-pixel steps and the wide path's two-pixel margin, with a distinct
-// colour per index, each row written into a buffer with guard bytes after
-// it: a store past the row's end would change them.
+// Both row paths and the pair rows against a pixel-at-a-time expansion, at
+// every width around the four-pixel steps and the wide path's two-pixel
+// margin, with a distinct colour per index, each row written into a buffer
+// with guard bytes after it: a store past the row's end would change them.
 TEST(Bmp, PaletteRowsMatchOnePixelAtATime) {
   std::mt19937 rng(11);
   uint8_t table[256 * 4];
