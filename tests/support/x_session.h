@@ -130,6 +130,39 @@ inline std::string Pixel(const std::string& png, int x, int y) {
     return std::string(out, n);
 }
 
+// A pixel a capture should show: where, its colour ("r,g,b"), and what it is.
+// With `same` false the pixel must show any colour but that one.
+struct Spot {
+    int x, y;
+    std::string rgb;
+    const char* what;
+    bool same = true;
+};
+
+// Captures the whole screen into `png` until every spot shows what it should or
+// `ms` pass, keeping the last capture. A fixed pause before a single capture
+// loses to a loaded machine, where drawing can lag the event that caused it.
+// Returns the spots that were wrong in the last capture, empty when none was.
+inline std::string CaptureUntil(const std::string& display, const std::string& png, const std::vector<Spot>& spots,
+                                int ms = 10000) {
+    auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        std::string wrong;
+        if (RunTool({"import", "-window", "root", png}, display) != 0) {
+            wrong = "the capture failed";
+        } else {
+            for (const Spot& s : spots) {
+                std::string seen = Pixel(png, s.x, s.y);
+                if ((seen == s.rgb) != s.same)
+                    wrong += std::string(s.what) + " at " + std::to_string(s.x) + "," + std::to_string(s.y) + " is " +
+                             seen + (s.same ? ", not " : ", which it should not be: ") + s.rgb + "; ";
+            }
+        }
+        if (wrong.empty() || Clock::now() >= end) return wrong;
+        usleep(150000);
+    }
+}
+
 // A child process stopped (TERM, then KILL) when the test ends.
 struct Child {
     pid_t pid = -1;

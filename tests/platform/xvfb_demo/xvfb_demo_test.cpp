@@ -36,16 +36,14 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
     std::string dir = SIG_ARTIFACT_DIR;
     mkdir(dir.c_str(), 0755);
     std::string shot = dir + "/platform_demo_xvfb.png";
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_EQ(RunTool({"import", "-window", "root", shot}, display), 0);
+    EXPECT_EQ(CaptureUntil(display, shot,
+                           {{45, 46, "10,36,106", "the active caption at its left end"},
+                            {50, 380, "212,208,200", "the classic face colour of the client area"},
+                            {700 + 110, 100 + 40, "40,90,170", "the ring-shaped window's body"}}),
+              "");
     struct stat st {};
     ASSERT_EQ(stat(shot.c_str(), &st), 0);
     EXPECT_GT(st.st_size, 1000);
-    // Active caption at its left end, the classic face colour of the client area,
-    // and the ring-shaped window's body right of the main window.
-    EXPECT_EQ(Pixel(shot, 45, 46), "10,36,106");
-    EXPECT_EQ(Pixel(shot, 50, 380), "212,208,200");
-    EXPECT_EQ(Pixel(shot, 700 + 110, 100 + 40), "40,90,170");
     // The ring is cut out on the display itself: moved over the main window,
     // its hole shows the main window's face colour underneath.
     std::string ring_id;
@@ -55,20 +53,19 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
     }
     ASSERT_FALSE(ring_id.empty()) << "the ring-shaped window is on the display";
     EXPECT_EQ(RunTool({"xdotool", "windowmove", ring_id, "0", "300", "windowraise", ring_id}, display), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     std::string moved = dir + "/platform_demo_xvfb_ring_over_main.png";
-    ASSERT_EQ(RunTool({"import", "-window", "root", moved}, display), 0);
-    EXPECT_EQ(Pixel(moved, 110, 300 + 40), "40,90,170") << "the ring's body";
-    EXPECT_EQ(Pixel(moved, 110, 300 + 110), "212,208,200") << "the hole of the ring shows the window below";
+    EXPECT_EQ(CaptureUntil(display, moved,
+                           {{110, 300 + 40, "40,90,170", "the ring's body"},
+                            {110, 300 + 110, "212,208,200", "the hole of the ring, showing the window below"}}),
+              "");
     EXPECT_EQ(RunTool({"xdotool", "windowmove", ring_id, "700", "100"}, display), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CaptureUntil(display, moved, {{700 + 110, 100 + 40, "40,90,170", "the ring back in its place"}}), "");
 
     // The second button opens a real modal message box; Enter closes it.
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "609", "317", "click", "1"}, display), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
     std::string box = dir + "/platform_demo_xvfb_message_box.png";
-    EXPECT_EQ(RunTool({"import", "-window", "root", box}, display), 0);
-    EXPECT_EQ(Pixel(box, 45, 46), "128,128,128") << "the owner's caption turned inactive";
+    EXPECT_EQ(CaptureUntil(display, box, {{45, 46, "128,128,128", "the owner's caption, turned inactive"}}), "");
+    // The box has the focus once its owner's caption has turned inactive.
     EXPECT_EQ(RunTool({"xdotool", "key", "Return"}, display), 0);
     EXPECT_TRUE(WaitLine(out, buf, "message box closed 1", 5000));
 

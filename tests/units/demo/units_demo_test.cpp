@@ -88,33 +88,29 @@ TEST(UnitsDemoXvfb, PaletteCellChosenWithTheMouseBecomesTheSwatch) {
     ASSERT_GT(right - left, 20);
     ASSERT_GT(bottom - top, 10);
     ASSERT_TRUE(WaitLine(out, buf, "ready", 30000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
 
     // Left part of the swatch, clear of the sunken edge and the drop arrow.
     const int swatchX = left + 10, swatchY = (top + bottom) / 2;
     const std::string before = Artefact("units_demo_xvfb_before.png");
-    ASSERT_EQ(RunTool({"import", "-window", "root", before}, display), 0);
-    EXPECT_EQ(Pixel(before, swatchX, swatchY), "0,0,255") << "the stored colour is blue";
+    ASSERT_EQ(CaptureUntil(display, before, {{swatchX, swatchY, "0,0,255", "the swatch, in the stored blue"}}), "");
 
     ASSERT_EQ(RunTool({"xdotool", "mousemove", std::to_string((left + right) / 2), std::to_string(swatchY), "click",
                        "1"},
                       display),
               0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
     const std::string open = Artefact("units_demo_xvfb_palette.png");
-    ASSERT_EQ(RunTool({"import", "-window", "root", open}, display), 0);
     const int cellX = left + 2 + 5 * 18 + 9, cellY = bottom + 2 + 1 * 18 + 9;
-    EXPECT_EQ(Pixel(open, cellX, cellY), "255,0,0") << "the palette's red cell under the control";
+    EXPECT_EQ(CaptureUntil(display, open, {{cellX, cellY, "255,0,0", "the palette's red cell under the control"}}), "");
 
     ASSERT_EQ(RunTool({"xdotool", "mousemove", std::to_string(cellX), std::to_string(cellY)}, display), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(RunTool({"xdotool", "click", "1"}, display), 0);
     EXPECT_TRUE(WaitLine(out, buf, "colour 000000FF", 15000)) << "event 0 with the chosen colour";
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     const std::string after = Artefact("units_demo_xvfb_after.png");
-    ASSERT_EQ(RunTool({"import", "-window", "root", after}, display), 0);
-    EXPECT_EQ(Pixel(after, swatchX, swatchY), "255,0,0") << "the swatch shows the chosen colour";
-    EXPECT_NE(Pixel(after, cellX, cellY), "255,0,0") << "the palette closed";
+    EXPECT_EQ(CaptureUntil(display, after,
+                           {{swatchX, swatchY, "255,0,0", "the swatch, in the chosen colour"},
+                            {cellX, cellY, "255,0,0", "the red cell, gone with the closed palette", false}}),
+              "");
     close(out);
 }
