@@ -59,7 +59,10 @@ TEST(XvfbDemo, OpensClicksCapturesAndCloses) {
                             {110, 300 + 110, "212,208,200", "the hole of the ring, showing the window below"}}),
               "");
     EXPECT_EQ(RunTool({"xdotool", "windowmove", ring_id, "700", "100"}, display), 0);
-    EXPECT_EQ(CaptureUntil(display, moved, {{700 + 110, 100 + 40, "40,90,170", "the ring back in its place"}}), "");
+    // A capture of its own, so the one of the ring over the window stays as it was.
+    EXPECT_EQ(CaptureUntil(display, dir + "/platform_demo_xvfb_ring_back.png",
+                           {{700 + 110, 100 + 40, "40,90,170", "the ring back in its place"}}),
+              "");
 
     // The second button opens a real modal message box; Enter closes it.
     EXPECT_EQ(RunTool({"xdotool", "mousemove", "609", "317", "click", "1"}, display), 0);
